@@ -1,0 +1,39 @@
+#pragma once
+// Numbered text-file channels: open a file by name on a channel number of the caller's choice, read
+// and write it line by line through one buffer per channel, cut it, close it. Bytes move unchanged.
+
+#include <cstdint>
+#include <string>
+
+#include "toolkit/objects/object_table.h"
+
+// Buffer size given to every channel that opens from now on; 0 opens channels unbuffered.
+extern std::int32_t file_buffer_size;
+
+// Start-up routine: makes the channel table (on the private heap, which must exist).
+void file_channels_init();
+
+// Openings give the OS file handle (never 0), or for ANY_NUMBER the new channel's number; 0 on
+// failure. Opening a number in use closes the channel that held it first.
+std::intptr_t file_open_read(std::int32_t channel, const char* name);
+std::intptr_t file_open(std::int32_t channel, const char* name);
+std::intptr_t file_create(std::int32_t channel, const char* name);
+
+// Bytes written or taken into the buffer; 0 when the number names no channel.
+std::int64_t file_write_line(std::int32_t channel, const char* text);
+std::int64_t file_write_text(std::int32_t channel, const char* text);
+
+// The next line without its line end (CR LF, CR, LF or NUL); empty at end of file.
+std::string file_read_line(std::int32_t channel);
+
+// Cuts the file at the logical position; non-zero on success.
+std::int32_t file_truncate(std::int32_t channel);
+// The logical position, -1 when the number names no channel.
+std::int64_t file_position(std::int32_t channel);
+// Moves to an offset from the start; the low 32 bits of the new position as the platform reports
+// them (0xFFFFFFFF on failure), 0 when the number names no channel.
+std::uint32_t file_seek(std::int32_t channel, std::int64_t position);
+
+void file_close(std::int32_t channel);
+// End routine: closes every channel, writing out what is buffered.
+void file_close_all();

@@ -1,0 +1,163 @@
+#include "toolkit/objects/os_seam.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace {
+
+// Descriptor 0 is a valid descriptor but 0 means "no file" above the seam: keep them one apart.
+OsFile from_descriptor(int descriptor) { return static_cast<OsFile>(descriptor) + 1; }
+int to_descriptor(OsFile file) { return static_cast<int>(file - 1); }
+
+OsFile posix_file_open(const char* name, OsOpen mode) {
+    // The toolkit's callers name files the Windows way ("Data\Optionen.txt").
+    std::string path = name ? name : "";
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    int flags = O_RDWR | O_CREAT;
+    switch (mode) {
+        case OsOpen::read_existing:
+            flags = O_RDONLY;
+            break;
+        case OsOpen::read_write_always:
+            break;
+        case OsOpen::read_write_create:
+            flags = O_RDWR | O_CREAT | O_TRUNC;
+            break;
+        case OsOpen::write_truncate:
+            flags = O_WRONLY | O_TRUNC;
+            break;
+    }
+    int descriptor = open(path.c_str(), flags | O_CLOEXEC, 0666);
+    if (descriptor < 0) return 0;
+    struct stat info;
+    // Windows refuses to open a directory as a file; so does this seam.
+    if (fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode)) {
+        close(descriptor);
+        return 0;
+    }
+    return from_descriptor(descriptor);
+}
+
+std::int32_t posix_file_read(OsFile file, void* destination, std::int32_t count) {
+    if (count <= 0) return 0;
+    ssize_t done;
+    do {
+        done = read(to_descriptor(file), destination, static_cast<std::size_t>(count));
+    } while (done < 0 && errno == EINTR);
+    return done < 0 ? 0 : static_cast<std::int32_t>(done);
+}
+
+std::int32_t posix_file_write(OsFile file, const void* source, std::int32_t count) {
+    if (count <= 0) return 0;
+    ssize_t done;
+    do {
+        done = write(to_descriptor(file), source, static_cast<std::size_t>(count));
+    } while (done < 0 && errno == EINTR);
+    return done < 0 ? 0 : static_cast<std::int32_t>(done);
+}
+
+std::int64_t posix_file_seek(OsFile file, std::int64_t distance, OsSeekFrom from) {
+    off_t position = lseek(to_descriptor(file), static_cast<off_t>(distance), from == OsSeekFrom::begin ? SEEK_SET : SEEK_CUR);
+    return position < 0 ? -1 : static_cast<std::int64_t>(position);
+}
+
+bool posix_file_truncate(OsFile file) {
+    off_t position = lseek(to_descriptor(file), 0, SEEK_CUR);
+    return position >= 0 && ftruncate(to_descriptor(file), position) == 0;
+}
+
+void posix_file_close(OsFile file) { close(to_descriptor(file)); }
+
+// malloc has no heaps of its own: each block carries a header that links it into its heap, so
+// that destroying the heap frees what is still allocated, as a Win32 heap does.
+struct alignas(std::max_align_t) BlockHeader {
+    BlockHeader* next;
+    BlockHeader* previous;
+    std::size_t size;
+};
+
+struct PosixHeap {
+    BlockHeader* first = nullptr;
+};
+
+BlockHeader* header_of(void* block) { return static_cast<BlockHeader*>(block) - 1; }
+
+void link_block(PosixHeap* heap, BlockHeader* header) {
+    header->previous = nullptr;
+    header->next = heap->first;
+    if (heap->first) heap->first->previous = header;
+    heap->first = header;
+}
+
+void unlink_block(PosixHeap* heap, BlockHeader* header) {
+    if (header->previous)
+        header->previous->next = header->next;
+    else
+        heap->first = header->next;
+    if (header->next) header->next->previous = header->previous;
+}
+
+OsHeap posix_heap_create() { return new (std::nothrow) PosixHeap; }
+
+void* posix_heap_alloc(OsHeap heap, std::size_t size) {
+    if (size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
+    auto* header = static_cast<BlockHeader*>(std::calloc(1, sizeof(BlockHeader) + size));
+    if (!header) return nullptr;
+    header->size = size;
+    link_block(static_cast<PosixHeap*>(heap), header);
+    return header + 1;
+}
+
+void* posix_heap_realloc(OsHeap heap, void* block, std::size_t size) {
+    if (!block) return posix_heap_alloc(heap, size);
+    if (size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
+    auto* owner = static_cast<PosixHeap*>(heap);
+    BlockHeader* header = header_of(block);
+    unlink_block(owner, header);
+    auto* moved = static_cast<BlockHeader*>(std::realloc(header, sizeof(BlockHeader) + size));
+    if (!moved) {
+        link_block(owner, header);
+        return nullptr;
+    }
+    moved->size = size;
+    link_block(owner, moved);
+    return moved + 1;
+}
+
+void posix_heap_free(OsHeap heap, void* block) {
+    if (!block) return;
+    BlockHeader* header = header_of(block);
+    unlink_block(static_cast<PosixHeap*>(heap), header);
+    std::free(header);
+}
+
+void posix_heap_destroy(OsHeap heap) {
+    auto* owner = static_cast<PosixHeap*>(heap);
+    while (owner->first) {
+        BlockHeader* next = owner->first->next;
+        std::free(owner->first);
+        owner->first = next;
+    }
+    delete owner;
+}
+
+constexpr OsSeam kPlatform = {
+    posix_file_open,   posix_file_read,   posix_file_write,   posix_file_seek,   posix_file_truncate,
+    posix_file_close,  posix_heap_create, posix_heap_alloc,   posix_heap_realloc, posix_heap_free,
+    posix_heap_destroy,
+};
+
+OsSeam g_seam = kPlatform;
+
+}  // namespace
+
+OsSeam& os_seam() { return g_seam; }
+const OsSeam& os_seam_platform() { return kPlatform; }
