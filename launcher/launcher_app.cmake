@@ -1,0 +1,1 @@
+# The launcher executable and its resources.
