@@ -1,1 +1,13 @@
 # The launcher executable and its resources.
+add_library(launcher_app STATIC launcher_main.cpp options_window.cpp commands.cpp)
+target_link_libraries(launcher_app PUBLIC launcher_core toolkit_ui toolkit_desktop toolkit_process)
+launcher_warnings(launcher_app)
+
+add_executable(launcher WIN32 main.cpp resources/launcher.rc)
+target_link_libraries(launcher PRIVATE launcher_app)
+launcher_warnings(launcher)
+if(MSVC)
+    target_sources(launcher PRIVATE resources/launcher.manifest)
+else()
+    set_source_files_properties(resources/launcher.rc PROPERTIES COMPILE_DEFINITIONS LAUNCHER_EMBED_MANIFEST)
+endif()

@@ -1,0 +1,49 @@
+#include "launcher/commands.h"
+
+#include "launcher/options.h"
+#include "launcher/options_window.h"
+#include "toolkit/desktop/desktops.h"
+#include "toolkit/process/programs.h"
+#include "toolkit/ui/controls.h"
+
+namespace {
+constexpr const char* kGameProgram = "Zindrop Alpha.exe";
+}
+
+bool command_dispatch(std::int32_t gadget) {
+    if (gadget == kNativeButton) {
+        command_native_resolution();
+    } else if (gadget == kSaveButton) {
+        command_save();
+    } else if (gadget == kLaunchButton) {
+        command_launch_game();
+        return true;
+    }
+    return false;
+}
+
+void command_native_resolution() {
+    // The desktops were examined at start-up; a display change since then is not seen.
+    g_options.screen_width = desktop_width(0);
+    g_options.screen_height = desktop_height(0);
+    control_set_item_text(kResolutionList, kCurrentResolutionItem,
+                          resolution_text(g_options.screen_width, g_options.screen_height).c_str());
+    control_set_state(kResolutionList, kCurrentResolutionItem);
+}
+
+void command_save() {
+    std::int32_t item = control_get_state(kResolutionList);
+    if (item >= 0 && item < kFixedResolutionCount) {
+        g_options.screen_width = kResolutions[item].width;
+        g_options.screen_height = kResolutions[item].height;
+    }
+    g_options.aux3 = 0;
+    g_options.player1_name = control_get_text(kPlayer1Field);
+    g_options.player2_name = control_get_text(kPlayer2Field);
+    options_save();
+}
+
+void command_launch_game() {
+    // The game runs on by itself; whether it started or not, the launcher ends.
+    program_run(kGameProgram);
+}

@@ -1,0 +1,77 @@
+#include "launcher/launcher_main.h"
+
+#include "launcher/commands.h"
+#include "launcher/options.h"
+#include "launcher/options_window.h"
+#include "toolkit/desktop/desktops.h"
+#include "toolkit/files/file_channels.h"
+#include "toolkit/objects/heap.h"
+#include "toolkit/process/programs.h"
+#include "toolkit/ui/controls.h"
+#include "toolkit/ui/events.h"
+#include "toolkit/ui/window.h"
+
+namespace {
+
+std::int32_t current_event = 0;
+CommandHook command_hook = nullptr;
+
+void toolkit_start() {
+    heap_start();
+    file_channels_init();
+    windows_start();
+    controls_init();
+    programs_start();
+}
+
+void toolkit_end() {
+    controls_end();
+    windows_end();
+    file_close_all();
+    desktops_end();
+    heap_end();
+}
+
+void set_defaults() {
+    desktops_examine();
+    g_options.screen_width = desktop_width(0);
+    g_options.screen_height = desktop_height(0);
+    g_options.aux1 = 1;
+    g_options.music_volume = 100;
+    g_options.sound_volume = 100;
+}
+
+// One pass fetches up to two events: the wait's, which the commands see, and the poll's, which
+// only ends the loop when it is a close event.
+void event_loop() {
+    for (;;) {
+        sleep_ms(1);
+        current_event = wait_event();
+        g_options.sound_volume = control_get_state(kSoundSlider);
+        g_options.music_volume = control_get_state(kMusicSlider);
+        if (current_event == EV_GADGET && command_hook && command_hook(event_gadget())) return;
+        if (poll_event() == EV_CLOSE) return;
+        if (current_event == EV_GADGET && event_gadget() == kCancelButton) return;
+    }
+}
+
+}  // namespace
+
+int launcher_main() {
+    g_options = Options{};
+    current_event = 0;
+    command_hook = command_dispatch;
+
+    toolkit_start();
+    set_defaults();
+    // A first start has no options file yet: write the defaults, then read them back as always.
+    if (!file_open_read(kOptionsChannel, kOptionsFile)) options_create_default();
+    options_load();
+    options_window_build();
+
+    // Without its window the launcher could only wait for events that never come.
+    if (window_handle(kOptionsWindow)) event_loop();
+
+    toolkit_end();
+    return 0;
+}
