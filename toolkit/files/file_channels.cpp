@@ -1,0 +1,255 @@
+#include "toolkit/files/file_channels.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "toolkit/objects/heap.h"
+#include "toolkit/objects/os_seam.h"
+
+std::int32_t file_buffer_size = 4096;
+
+namespace {
+
+constexpr std::int32_t kChannelSlots = 16;
+constexpr std::size_t kLineChunk = 4096;
+// The seam moves at most this many bytes per call; longer texts go in pieces.
+constexpr std::size_t kLargestPiece = 1 << 30;
+
+constexpr std::int32_t kDirectionWrite = 0;
+constexpr std::int32_t kDirectionRead = 1;
+
+struct FileChannel {
+    OsFile handle;
+    unsigned char* buffer;  // null: the channel is unbuffered
+    std::int32_t buffer_size;
+    std::int32_t count;   // write: free bytes left; read: unread bytes left
+    std::int32_t filled;  // read: bytes that the last refill delivered
+    std::int32_t direction;
+};
+
+ObjectTable* g_channels = nullptr;
+
+FileChannel* channel_find(std::int32_t channel) {
+    return object_table_find<FileChannel>(g_channels, channel);
+}
+
+// Writes out the pending output of a channel in the write direction. The buffer is empty
+// afterwards even when the write failed: those bytes are lost.
+std::int32_t file_flush(FileChannel* channel) {
+    if (!channel->buffer || channel->direction != kDirectionWrite) return 0;
+    std::int32_t pending = channel->buffer_size - channel->count;
+    channel->count = channel->buffer_size;
+    return pending > 0 ? os_seam().file_write(channel->handle, channel->buffer, pending) : 0;
+}
+
+// Leaves a buffered channel in the read direction with nothing read ahead.
+void channel_drop_buffer(FileChannel* channel) {
+    file_flush(channel);
+    channel->direction = kDirectionRead;
+    channel->count = 0;
+    channel->filled = 0;
+}
+
+std::int32_t channel_write(FileChannel* channel, const unsigned char* source, std::int32_t length) {
+    const OsSeam& os = os_seam();
+    if (!channel->buffer) return os.file_write(channel->handle, source, length);
+    if (channel->direction == kDirectionRead) {
+        // Give back the read-ahead that the caller has not consumed, so that the write lands at
+        // the logical position.
+        if (channel->count > 0) os.file_seek(channel->handle, -channel->count, OsSeekFrom::current);
+        channel->direction = kDirectionWrite;
+        channel->count = channel->buffer_size;
+    }
+    if (channel->count > length) {
+        std::memcpy(channel->buffer + (channel->buffer_size - channel->count), source,
+                    static_cast<std::size_t>(length));
+        channel->count -= length;
+        return length;
+    }
+    file_flush(channel);
+    if (length >= channel->buffer_size) return os.file_write(channel->handle, source, length);
+    std::memcpy(channel->buffer, source, static_cast<std::size_t>(length));
+    channel->count -= length;
+    return length;
+}
+
+std::int32_t channel_read(FileChannel* channel, unsigned char* destination, std::int32_t wanted) {
+    const OsSeam& os = os_seam();
+    if (!channel->buffer) return os.file_read(channel->handle, destination, wanted);
+    if (channel->direction == kDirectionWrite) channel_drop_buffer(channel);
+    const unsigned char* unread = channel->buffer + (channel->filled - channel->count);
+    if (channel->count >= wanted) {
+        std::memcpy(destination, unread, static_cast<std::size_t>(wanted));
+        channel->count -= wanted;
+        return wanted;
+    }
+    std::int32_t copied = channel->count;
+    std::memcpy(destination, unread, static_cast<std::size_t>(copied));
+    channel->count = 0;
+    std::int32_t rest = wanted - copied;
+    if (rest >= channel->buffer_size) return copied + os.file_read(channel->handle, destination + copied, rest);
+    channel->filled = channel->count = os.file_read(channel->handle, channel->buffer, channel->buffer_size);
+    std::int32_t taken = std::min(rest, channel->count);
+    std::memcpy(destination + copied, channel->buffer, static_cast<std::size_t>(taken));
+    channel->count -= taken;
+    return copied + taken;
+}
+
+// Puts back the byte that the last one-byte read delivered. It lies in the buffer unless the read
+// went around it (an unbuffered channel, or a buffer too small to refill for one byte).
+void channel_unread(FileChannel* channel) {
+    if (channel->buffer && channel->count < channel->filled)
+        ++channel->count;
+    else
+        os_seam().file_seek(channel->handle, -1, OsSeekFrom::current);
+}
+
+std::int64_t channel_position(FileChannel* channel) {
+    std::int64_t pointer = os_seam().file_seek(channel->handle, 0, OsSeekFrom::current);
+    if (pointer < 0 || !channel->buffer) return pointer;
+    if (channel->direction == kDirectionRead) return pointer - channel->count;
+    return pointer + (channel->buffer_size - channel->count);
+}
+
+// The new position, or -1 when the platform refuses it.
+std::int64_t channel_seek(FileChannel* channel, std::int64_t position) {
+    if (channel->buffer) channel_drop_buffer(channel);
+    return os_seam().file_seek(channel->handle, position, OsSeekFrom::begin);
+}
+
+std::int64_t channel_write_bytes(FileChannel* channel, const char* text, std::size_t length) {
+    const auto* next = reinterpret_cast<const unsigned char*>(text);
+    std::int64_t written = 0;
+    while (length > 0) {
+        auto piece = static_cast<std::int32_t>(std::min(length, kLargestPiece));
+        std::int32_t done = channel_write(channel, next, piece);
+        written += done;
+        if (done != piece) break;
+        next += piece;
+        length -= static_cast<std::size_t>(piece);
+    }
+    return written;
+}
+
+std::intptr_t channel_open(std::int32_t channel, const char* name, OsOpen mode) {
+    std::int32_t identity = 0;
+    // Taking the slot closes a channel that held the number, before the new file is opened.
+    auto* record = object_table_slot<FileChannel>(g_channels, channel, &identity);
+    if (!record) return 0;
+    const OsSeam& os = os_seam();
+    OsFile handle = os.file_open(name, mode);
+    // An existing file that may be written but not read can still be emptied and written.
+    if (!handle && mode == OsOpen::read_write_create) handle = os.file_open(name, OsOpen::write_truncate);
+    if (!handle) {
+        object_table_release(g_channels, identity);
+        return 0;
+    }
+    record->handle = handle;
+    record->direction = kDirectionRead;
+    if (file_buffer_size > 0) {
+        record->buffer = static_cast<unsigned char*>(heap_alloc(static_cast<std::size_t>(file_buffer_size)));
+        if (record->buffer) record->buffer_size = file_buffer_size;
+    }
+    return channel == ANY_NUMBER ? identity : handle;
+}
+
+}  // namespace
+
+void file_channels_init() {
+    g_channels = object_table_create<FileChannel>(kChannelSlots, file_close);
+}
+
+std::intptr_t file_open_read(std::int32_t channel, const char* name) {
+    return channel_open(channel, name, OsOpen::read_existing);
+}
+
+std::intptr_t file_open(std::int32_t channel, const char* name) {
+    return channel_open(channel, name, OsOpen::read_write_always);
+}
+
+std::intptr_t file_create(std::int32_t channel, const char* name) {
+    return channel_open(channel, name, OsOpen::read_write_create);
+}
+
+std::int64_t file_write_line(std::int32_t channel, const char* text) {
+    FileChannel* record = channel_find(channel);
+    if (!record) return 0;
+    std::int64_t written = text ? channel_write_bytes(record, text, std::strlen(text)) : 0;
+    return written + channel_write_bytes(record, "\r\n", 2);
+}
+
+std::int64_t file_write_text(std::int32_t channel, const char* text) {
+    if (!text || !*text) return 0;
+    FileChannel* record = channel_find(channel);
+    return record ? channel_write_bytes(record, text, std::strlen(text)) : 0;
+}
+
+std::string file_read_line(std::int32_t channel) {
+    FileChannel* record = channel_find(channel);
+    if (!record) return {};
+    std::size_t capacity = kLineChunk;
+    auto* line = static_cast<char*>(heap_alloc(capacity));
+    if (!line) return {};
+    std::size_t length = 0;
+    unsigned char byte = 0;
+    while (channel_read(record, &byte, 1) == 1 && byte != 0 && byte != '\n') {
+        if (byte == '\r') {
+            if (channel_read(record, &byte, 1) == 1 && byte != '\n') channel_unread(record);
+            break;
+        }
+        if (length == capacity) {
+            void* grown = heap_realloc(line, capacity + kLineChunk);
+            if (!grown) {
+                // Out of memory: hand back what fits and leave the rest of the line for the next read.
+                channel_unread(record);
+                break;
+            }
+            line = static_cast<char*>(grown);
+            capacity += kLineChunk;
+        }
+        line[length++] = static_cast<char>(byte);
+    }
+    std::string text;
+    try {
+        text.assign(line, length);
+    } catch (const std::bad_alloc&) {
+        // No exception leaves the toolkit: the caller gets the empty text.
+    }
+    heap_free(line);
+    return text;
+}
+
+std::int32_t file_truncate(std::int32_t channel) {
+    FileChannel* record = channel_find(channel);
+    if (!record) return 0;
+    std::int64_t position = channel_position(record);
+    // Cutting anywhere but at the logical position would destroy data.
+    if (position < 0 || channel_seek(record, position) != position) return 0;
+    return os_seam().file_truncate(record->handle) ? 1 : 0;
+}
+
+std::int64_t file_position(std::int32_t channel) {
+    FileChannel* record = channel_find(channel);
+    return record ? channel_position(record) : -1;
+}
+
+std::uint32_t file_seek(std::int32_t channel, std::int64_t position) {
+    FileChannel* record = channel_find(channel);
+    return record ? static_cast<std::uint32_t>(channel_seek(record, position)) : 0;
+}
+
+void file_close(std::int32_t channel) {
+    FileChannel* record = channel_find(channel);
+    if (!record) return;
+    if (record->buffer) {
+        file_flush(record);
+        heap_free(record->buffer);
+    }
+    os_seam().file_close(record->handle);
+    object_table_release(g_channels, channel);
+}
+
+void file_close_all() {
+    object_table_release_all(g_channels);
+}
