@@ -1,0 +1,52 @@
+// Any bytes as the options file: loading and saving them must give exactly nine lines, each ended
+// by CR LF, and loading and saving that file again must give the same bytes.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "launcher/options.h"
+#include "tests/files/file_test_support.h"
+
+namespace {
+
+// Whether the bytes are nine lines, each ended by CR LF, with no other CR, LF or NUL in them.
+bool is_nine_lines(const std::string& bytes) {
+    std::size_t lines = 0;
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        char byte = bytes[at];
+        if (byte == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n') {
+            ++lines;
+            ++at;
+        } else if (byte == '\r' || byte == '\n' || byte == '\0') {
+            return false;
+        }
+    }
+    return lines == 9 && bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") == 0;
+}
+
+std::string load_and_save(const std::filesystem::path& file) {
+    g_options = Options{};
+    options_load();
+    options_save();
+    return read_bytes(file);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // One working folder for the whole run, removed when the fuzzer exits.
+    static TempFolder folder(true);
+    static ToolkitFiles toolkit;
+    static const std::filesystem::path file = [] {
+        std::filesystem::create_directory(folder.path() / "Data");
+        return folder.path() / "Data" / "Optionen.txt";
+    }();
+
+    write_bytes(file, std::string(reinterpret_cast<const char*>(data), size));
+    std::string saved = load_and_save(file);
+    if (!is_nine_lines(saved)) std::abort();
+    if (load_and_save(file) != saved) std::abort();
+    return 0;
+}
