@@ -1,0 +1,158 @@
+// The control table, the creation steps every kind shares, and the operations by number.
+
+#include "toolkit/ui/controls.h"
+
+#include <commctrl.h>
+
+#include "toolkit/objects/object_table.h"
+#include "toolkit/ui/controls_internal.h"
+#include "toolkit/ui/events.h"
+#include "toolkit/ui/window_internal.h"
+
+namespace {
+
+constexpr std::int32_t kControlTableStep = 50;
+// ICC_TAB_CLASSES, ICC_HOTKEY_CLASS, ICC_DATE_CLASSES, ICC_USEREX_CLASSES, ICC_INTERNET_CLASSES.
+constexpr DWORD kCommonControlClasses = 0xB48;
+// A control whose identifier is this has been detached (or not yet attached).
+constexpr LONG_PTR kDetachedId = -1;
+
+ObjectTable* g_controls = nullptr;
+
+HINSTANCE module() {
+    return GetModuleHandleA(nullptr);
+}
+
+// The table's release operation: destroying the window empties the slot (see control_procedure).
+void control_release(std::int32_t number) {
+    if (Control* control = control_find(number)) DestroyWindow(control->window);
+    if (control_find(number)) object_table_release(g_controls, number);
+}
+
+// Room for GetWindowTextLengthA's answer (which may exceed the text) and a NUL; cut at the NUL.
+std::string window_text(HWND window) {
+    try {
+        int length = GetWindowTextLengthA(window);
+        if (length <= 0) return {};
+        std::string text(static_cast<std::size_t>(length) + 1, '\0');
+        GetWindowTextA(window, text.data(), length + 1);
+        text.resize(text.find('\0'));
+        return text;
+    } catch (...) {
+        return {};
+    }
+}
+
+}  // namespace
+
+Control* control_find(std::int32_t number) {
+    return object_table_find<Control>(g_controls, number);
+}
+
+BOOL controls_init() {
+    control_context_start();
+    g_controls = object_table_create<Control>(kControlTableStep, control_release);
+    INITCOMMONCONTROLSEX classes = {sizeof(INITCOMMONCONTROLSEX), kCommonControlClasses};
+    BOOL result = InitCommonControlsEx(&classes);
+    // The set above lacks the slider's class "msctls_trackbar32".
+    INITCOMMONCONTROLSEX bars = {sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
+    InitCommonControlsEx(&bars);
+    return result;
+}
+
+// Controls end with their windows, which windows_end closes afterwards; their table must live
+// until then, since control_procedure still passes their last messages on through it.
+void controls_end() {}
+
+std::intptr_t control_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
+                             std::int32_t height, const ControlBlueprint& blueprint, std::int32_t* identity) {
+    if (!g_controls) return 0;
+    HWND window =
+        CreateWindowExA(blueprint.ex_style, blueprint.class_name, blueprint.text, blueprint.style, x, y, width, height,
+                        control_context_list(), reinterpret_cast<HMENU>(blueprint.provisional_id), module(), nullptr);
+    if (!window) return 0;
+    *identity = number;
+    // Destroys the control that held the number, which may re-enter anything.
+    Control* control = object_table_slot<Control>(g_controls, number, identity);
+    if (!control) {
+        // Not a number a control can have, or no memory: the window would belong to nothing.
+        DestroyWindow(window);
+        return 0;
+    }
+    control->window = window;
+    control->kind = blueprint.kind;
+    if (blueprint.before_attach) blueprint.before_attach(control, window);
+
+    if ((control = control_find(*identity)) == nullptr) return 0;
+    control->previous_procedure = procedure_of(GetWindowLongPtrA(window, GWLP_WNDPROC));
+    SetWindowLongPtrA(window, GWLP_WNDPROC, procedure_value(control_procedure));
+    SetWindowLongPtrA(window, GWLP_ID, *identity);
+    SetPropA(window, CONTROL_NUMBER_PROPERTY, reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(*identity)));
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(control_context_font()), TRUE);
+    return number == ANY_NUMBER ? *identity : reinterpret_cast<std::intptr_t>(window);
+}
+
+LRESULT CALLBACK control_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LONG_PTR id = GetWindowLongPtrA(hwnd, GWLP_ID);
+    if (id == kDetachedId) return DefWindowProcA(hwnd, message, wParam, lParam);
+    const auto number = static_cast<std::int32_t>(id);
+    Control* control = control_find(number);
+    if (!control || control->window != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
+    LRESULT result = CallWindowProcA(control->previous_procedure, hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        control = control_find(number);
+        if (control && control->window == hwnd) {
+            if (control->kind->release) control->kind->release(control);
+            RemovePropA(hwnd, CONTROL_NUMBER_PROPERTY);
+            SetWindowLongPtrA(hwnd, GWLP_ID, kDetachedId);
+            object_table_release(g_controls, number);
+        }
+    }
+    return result;
+}
+
+HWND control_owner_window(HWND window) {
+    HWND current = window;
+    while (current && !window_is_toolkit(current)) {
+        HWND parent = GetParent(current);
+        if (!parent) break;
+        current = parent;
+    }
+    return current;
+}
+
+void control_post_event(HWND window, std::int32_t type) {
+    PostMessageA(control_owner_window(window), POST_GADGET_EVENT,
+                 static_cast<WPARAM>(GetWindowLongPtrA(window, GWLP_ID)), type);
+}
+
+void control_set_state(std::int32_t number, std::int32_t state) {
+    Control* control = control_find(number);
+    if (control && control->kind->set_state) control->kind->set_state(control, state);
+}
+
+std::int32_t control_get_state(std::int32_t number) {
+    Control* control = control_find(number);
+    return control && control->kind->get_state ? control->kind->get_state(control) : 0;
+}
+
+std::int32_t list_add_item(std::int32_t number, std::int32_t position, const char* text) {
+    Control* control = control_find(number);
+    if (!control) return 0;
+    if (!text) text = "";
+    if (control->kind->add_item_ex) return control->kind->add_item_ex(control, position, text, 0, 0);
+    if (control->kind->add_item) return control->kind->add_item(control, position, text);
+    return 0;
+}
+
+void control_set_item_text(std::int32_t number, std::int32_t item, const char* text) {
+    Control* control = control_find(number);
+    if (control && control->kind->set_item_text) control->kind->set_item_text(control, item, text ? text : "");
+}
+
+std::string control_get_text(std::int32_t number) {
+    Control* control = control_find(number);
+    if (!control) return {};
+    if (control->kind->get_text) return control->kind->get_text(control);
+    return window_text(control->window);
+}

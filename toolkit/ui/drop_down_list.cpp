@@ -1,0 +1,90 @@
+#include "toolkit/ui/controls.h"
+#include "toolkit/ui/controls_internal.h"
+
+namespace {
+
+// The room of the opened list, whatever height was asked for.
+constexpr int kOpenHeight = 350;
+constexpr LPARAM kProbeItemHeight = 15;
+// CBS_DROPDOWN: the list can be typed into. CBS_DROPDOWNLIST shares the bit.
+constexpr DWORD kEditableBit = 0x2;
+// The height of the frame around the selection field, measured at each creation.
+int g_frame_height = 0;
+
+std::int32_t list_get_state(Control* control) {
+    return static_cast<std::int32_t>(SendMessageA(control->window, CB_GETCURSEL, 0, 0));
+}
+
+void list_set_state(Control* control, std::int32_t index) {
+    SendMessageA(control->window, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+std::int32_t list_add_item_at(Control* control, std::int32_t position, const char* text) {
+    if (position >= -1)
+        SendMessageA(control->window, CB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text));
+    return 0;
+}
+
+// The platform has no "replace": delete and insert at the same index, carrying the data value
+// over. Deleting the selected item leaves the list without a selection, so it is selected again.
+void list_set_item_text(Control* control, std::int32_t item, const char* text) {
+    HWND window = control->window;
+    const auto index = static_cast<WPARAM>(item);
+    const LRESULT data = SendMessageA(window, CB_GETITEMDATA, index, 0);
+    const bool selected = SendMessageA(window, CB_GETCURSEL, 0, 0) == item;
+    if (SendMessageA(window, CB_DELETESTRING, index, 0) == CB_ERR) return;
+    SendMessageA(window, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text));
+    SendMessageA(window, CB_SETITEMDATA, index, data);
+    if (selected) SendMessageA(window, CB_SETCURSEL, index, 0);
+}
+
+// An editable list's edit part is its first child; Tab must be able to reach it.
+void edit_part_tab_stop(Control*, HWND window) {
+    if ((GetWindowLongPtrA(window, GWL_STYLE) & kEditableBit) == 0) return;
+    if (HWND edit = GetWindow(window, GW_CHILD))
+        SetWindowLongPtrA(edit, GWL_STYLE, GetWindowLongPtrA(edit, GWL_STYLE) | WS_TABSTOP);
+}
+
+// Makes the closed list as high as asked: the selection field's height is what remains after the
+// frame, which is measured with a known field height.
+void set_closed_height(HWND window, std::int32_t height) {
+    SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kProbeItemHeight);
+    RECT frame;
+    if (!GetWindowRect(window, &frame)) return;
+    g_frame_height = static_cast<int>(frame.bottom - frame.top - kProbeItemHeight);
+    SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height - g_frame_height);
+}
+
+}  // namespace
+
+const ControlKind DROP_DOWN_LIST_KIND = {
+    KIND_DROP_DOWN_LIST,
+    sizeof(ControlKind),
+    nullptr,
+    nullptr,
+    list_get_state,
+    list_set_state,
+    nullptr,
+    list_add_item_at,
+    nullptr,
+    list_set_item_text,
+};
+
+std::intptr_t list_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                          std::int32_t flags) {
+    auto style = static_cast<DWORD>(flags);
+    if ((style & kEditableBit) == 0) style |= WS_TABSTOP | CBS_DROPDOWNLIST;
+    const ControlBlueprint blueprint = {
+        &DROP_DOWN_LIST_KIND,
+        "ComboBox",
+        WS_EX_CLIENTEDGE,
+        style | WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_GROUP | CBS_HASSTRINGS,
+        nullptr,
+        -1,
+        edit_part_tab_stop,
+    };
+    std::int32_t identity;
+    std::intptr_t result = control_create(number, x, y, width, kOpenHeight, blueprint, &identity);
+    if (Control* control = result ? control_find(identity) : nullptr) set_closed_height(control->window, height);
+    return result;
+}

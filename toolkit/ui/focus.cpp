@@ -1,0 +1,103 @@
+// Tab and Shift+Tab between the controls of the active window.
+
+#include <richedit.h>
+
+#include <cstring>
+#include <vector>
+
+#include "toolkit/ui/window_internal.h"
+
+namespace {
+
+bool key_down(int key) {
+    return (GetKeyState(key) & 0x8000) != 0;
+}
+
+// A writable rich-text field takes a plain Tab as text.
+bool takes_tab_as_text(HWND focus) {
+    if (!key_down(VK_TAB) || key_down(VK_CONTROL) || key_down(VK_SHIFT) || key_down(VK_MENU)) return false;
+    char class_name[8] = {};
+    GetClassNameA(focus, class_name, sizeof class_name);
+    if (std::strncmp(class_name, "Rich", 4) != 0) return false;
+    return (SendMessageA(focus, EM_GETOPTIONS, 0, 0) & ECO_READONLY) == 0;
+}
+
+// No exception may unwind through the platform's enumeration: out of memory ends the walk.
+BOOL CALLBACK collect(HWND child, LPARAM list) {
+    try {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+bool eligible(HWND window) {
+    return IsWindowEnabled(window) && IsWindowVisible(window) &&
+           (GetWindowLongPtrA(window, GWL_STYLE) & WS_TABSTOP) != 0;
+}
+
+// Descendants in EnumChildWindows order: creation order for siblings, a window's children after it.
+std::vector<HWND> candidates(HWND root) {
+    std::vector<HWND> list;
+    EnumChildWindows(root, collect, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
+void focus_forward(const std::vector<HWND>& list, HWND current) {
+    bool met = false;
+    for (HWND candidate : list) {
+        if (!current || met) {
+            if (eligible(candidate)) {
+                SetFocus(candidate);
+                return;
+            }
+        } else if (candidate == current) {
+            if (!eligible(candidate)) return;
+            met = true;
+        }
+    }
+    if (!met) return;
+    for (HWND candidate : list) {
+        if (eligible(candidate)) {
+            SetFocus(candidate);
+            return;
+        }
+    }
+}
+
+void focus_backward(const std::vector<HWND>& list, HWND current) {
+    HWND last = nullptr;
+    for (HWND candidate : list) {
+        if (candidate == current && last) {
+            SetFocus(last);
+            return;
+        }
+        if (eligible(candidate)) last = candidate;
+    }
+    if (last) SetFocus(last);
+}
+
+}  // namespace
+
+HACCEL window_accelerators(HWND active_window) {
+    if (HWND focus = GetFocus()) {
+        if (takes_tab_as_text(focus)) return nullptr;
+        if (GetPropA(focus, SHORTCUT_ENTRY_PROPERTY)) return nullptr;
+    }
+    if (!window_is_toolkit(active_window)) return nullptr;
+    WindowRecord* record = window_find(window_number_of(active_window));
+    return record ? record->accel_table : nullptr;
+}
+
+void focus_step(bool backward) {
+    HWND root = GetActiveWindow();
+    if (!root) return;
+    HWND focus = GetFocus();
+    HWND current = focus && IsChild(root, focus) ? focus : nullptr;
+    const std::vector<HWND> list = candidates(root);
+    if (backward)
+        focus_backward(list, current);
+    else
+        focus_forward(list, current);
+}

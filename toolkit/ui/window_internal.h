@@ -1,0 +1,44 @@
+#pragma once
+// What the window, event and control files of the toolkit share among themselves.
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "toolkit/objects/object_table.h"
+
+// One slot of the window table.
+struct WindowRecord {
+    HWND handle;  // 0 marks an empty slot
+    ACCEL* accel_entries;
+    HACCEL accel_table;
+    std::int32_t accel_count;
+    std::int32_t min_or_max;  // 1 while minimised or maximised: a later restore raises EV_RESTORED
+};
+
+// Window property names. The window-number property holds the number + 1, so that 0 (no property)
+// means "no toolkit window".
+constexpr const char* WINDOW_NUMBER_PROPERTY = "ToolkitWindowNumber";
+constexpr const char* CONTROL_NUMBER_PROPERTY = "ToolkitControlNumber";
+constexpr const char* DROP_TARGET_PROPERTY = "ToolkitDropTarget";
+constexpr const char* SHORTCUT_ENTRY_PROPERTY = "ToolkitShortcutEntry";
+
+// Commands of the two Tab accelerators.
+constexpr WORD FOCUS_NEXT_COMMAND = 64001;
+constexpr WORD FOCUS_PREVIOUS_COMMAND = 64002;
+
+// A control whose identifier is this reports menu commands.
+constexpr LONG_PTR MENU_CONTROL_ID = -10000;
+
+ObjectTable* window_table();
+WindowRecord* window_find(std::int32_t number);
+
+// The number of the toolkit window hwnd, or -1 when it carries no window-number property.
+std::int32_t window_number_of(HWND hwnd);
+bool window_is_toolkit(HWND hwnd);
+
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT window_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT control_forward(HWND control, HWND parent, UINT message, WPARAM wParam, LPARAM lParam);
+HACCEL window_accelerators(HWND active_window);
+void focus_step(bool backward);
