@@ -1,0 +1,228 @@
+// Controls: creation, numbering and the operations by number, in real windows.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <climits>
+#include <string>
+
+#include "tests/support/event_pump.h"
+#include "tests/support/toolkit_session.h"
+#include "toolkit/objects/object_table.h"
+#include "toolkit/ui/controls.h"
+#include "toolkit/ui/events.h"
+#include "toolkit/ui/window.h"
+
+namespace {
+
+constexpr std::int32_t kPlainWindow = WS_CAPTION | WS_SYSMENU;
+
+class Controls : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(session_.started());
+        window_ = reinterpret_cast<HWND>(window_open(0, 40, 40, 400, 300, "Controls", kPlainWindow));
+        ASSERT_NE(window_, nullptr);
+    }
+
+    static HWND handle(std::intptr_t created) { return reinterpret_cast<HWND>(created); }
+
+    static std::string item_text(HWND list, int index) {
+        char text[64] = {};
+        if (SendMessageA(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0) >= 64) return "?";
+        SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
+    static int item_count(HWND list) { return static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0)); }
+
+    ToolkitSession session_;
+    HWND window_ = nullptr;
+};
+
+TEST_F(Controls, OperationsByNumberGiveFixedResultsWhereThereIsNothingToDo) {
+    HWND label = handle(label_create(0, 10, 10, 80, 20, "Spieler 1"));
+    HWND field = handle(text_field_create(1, 100, 10, 120, 20, nullptr));
+    HWND button = handle(button_create(2, 10, 40, 80, 25, "OK"));
+    ASSERT_TRUE(label && field && button);
+    EXPECT_EQ(GetDlgCtrlID(field), 1);
+    EXPECT_EQ(GetParent(field), window_);
+
+    EXPECT_EQ(control_get_state(0), 0);
+    EXPECT_EQ(control_get_state(1), 0);
+    EXPECT_EQ(control_get_state(77), 0);
+    EXPECT_EQ(control_get_state(-5), 0);
+    EXPECT_EQ(control_get_text(77), "");
+    EXPECT_EQ(control_get_text(1), "");
+    EXPECT_EQ(control_get_text(0), "Spieler 1");
+    EXPECT_EQ(list_add_item(2, -1, "x"), 0);
+    EXPECT_EQ(list_add_item(77, -1, "x"), 0);
+    control_set_state(0, 1);
+    control_set_state(77, 1);
+    control_set_item_text(2, 0, "changed");
+    control_set_item_text(77, 0, "changed");
+    EXPECT_EQ(control_get_text(2), "OK");
+
+    SetWindowTextA(field, "Zindrop \xF6");
+    EXPECT_EQ(control_get_text(1), "Zindrop \xF6");
+
+    // The controls end with their window, and their numbers with them.
+    window_close(0);
+    EXPECT_FALSE(IsWindow(field));
+    EXPECT_EQ(control_get_text(0), "");
+}
+
+TEST_F(Controls, ItemsAreAddedAtValidPositionsOnly) {
+    HWND list = handle(list_create(8, 10, 10, 190, 20));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list_add_item(8, -1, "a"), 0);
+    EXPECT_EQ(list_add_item(8, 1, "b"), 0);   // at the count: appended
+    EXPECT_EQ(list_add_item(8, 0, "z"), 0);   // in front
+    EXPECT_EQ(list_add_item(8, -2, "c"), 0);  // refused by the library
+    EXPECT_EQ(list_add_item(8, 9, "d"), 0);   // refused by the platform
+    EXPECT_EQ(list_add_item(8, -1, nullptr), 0);
+    ASSERT_EQ(item_count(list), 4);
+    EXPECT_EQ(item_text(list, 0), "z");
+    EXPECT_EQ(item_text(list, 1), "a");
+    EXPECT_EQ(item_text(list, 2), "b");
+    EXPECT_EQ(item_text(list, 3), "");
+    EXPECT_EQ(control_get_state(8), -1);
+    control_set_state(8, 2);
+    EXPECT_EQ(control_get_state(8), 2);
+    control_set_state(8, -1);
+    EXPECT_EQ(control_get_state(8), -1);
+}
+
+// Replacing an item's text keeps its place and data value, and the selection when it was the
+// selected item.
+TEST_F(Controls, ReplacingAnItemKeepsIndexDataAndSelection) {
+    HWND list = handle(list_create(8, 10, 10, 190, 20));
+    ASSERT_NE(list, nullptr);
+    for (const char* text : {"640*480", "800*600", "1024*768"}) list_add_item(8, -1, text);
+    SendMessageA(list, CB_SETITEMDATA, 1, 4711);
+    control_set_state(8, 1);
+
+    control_set_item_text(8, 1, "1366*768");
+    ASSERT_EQ(item_count(list), 3);
+    EXPECT_EQ(item_text(list, 1), "1366*768");
+    EXPECT_EQ(SendMessageA(list, CB_GETITEMDATA, 1, 0), 4711);
+    EXPECT_EQ(control_get_state(8), 1);
+    EXPECT_EQ(control_get_text(8), "1366*768");
+
+    control_set_item_text(8, 0, nullptr);
+    EXPECT_EQ(item_text(list, 0), "");
+    EXPECT_EQ(control_get_state(8), 1);
+
+    control_set_item_text(8, 3, "missing");
+    EXPECT_EQ(item_count(list), 3);
+}
+
+TEST_F(Controls, DropDownListIsAsHighAsAskedAndATabStop) {
+    HWND low = handle(list_create(8, 10, 10, 190, 20));
+    HWND high = handle(list_create(9, 10, 60, 190, 30));
+    ASSERT_TRUE(low && high);
+    RECT low_frame, high_frame;
+    GetWindowRect(low, &low_frame);
+    GetWindowRect(high, &high_frame);
+    EXPECT_EQ((high_frame.bottom - high_frame.top) - (low_frame.bottom - low_frame.top), 10);
+    const LONG_PTR style = GetWindowLongPtrA(low, GWL_STYLE);
+    EXPECT_EQ(style & CBS_DROPDOWNLIST, CBS_DROPDOWNLIST);
+    EXPECT_TRUE(style & WS_TABSTOP);
+}
+
+TEST_F(Controls, SliderRangeIsClampedAndPositionsStayInIt) {
+    HWND slider = handle(slider_create(14, 10, 10, 250, 30, -5, 100));
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(SendMessageA(slider, TBM_GETRANGEMIN, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(slider, TBM_GETRANGEMAX, 0, 0), 100);
+    EXPECT_EQ(control_get_state(14), 0);
+    control_set_state(14, 37);
+    EXPECT_EQ(control_get_state(14), 37);
+    control_set_state(14, 250);
+    EXPECT_EQ(control_get_state(14), 100);
+    control_set_state(14, -3);
+    EXPECT_EQ(control_get_state(14), 0);
+
+    HWND negative = handle(slider_create(15, 10, 50, 250, 30, -20, -10));
+    ASSERT_NE(negative, nullptr);
+    EXPECT_EQ(SendMessageA(negative, TBM_GETRANGEMAX, 0, 0), 0);
+}
+
+// A vertical slider's top stands for its maximum; values far outside the range must not
+// overflow on the way to the platform.
+TEST_F(Controls, VerticalSliderMirrorsItsPosition) {
+    HWND slider = handle(slider_create(13, 10, 10, 30, 200, 0, 100, TBS_VERT));
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(control_get_state(13), 0);
+    control_set_state(13, 30);
+    EXPECT_EQ(control_get_state(13), 30);
+    EXPECT_EQ(SendMessageA(slider, TBM_GETPOS, 0, 0), 70);
+    control_set_state(13, INT_MIN);
+    EXPECT_EQ(control_get_state(13), 0);
+    control_set_state(13, INT_MAX);
+    EXPECT_EQ(control_get_state(13), 100);
+}
+
+TEST_F(Controls, ControlListSelectionFollowsOpeningAndSelecting) {
+    EXPECT_EQ(control_list_select(nullptr), window_);
+    EXPECT_EQ(control_list_select(window_), window_);
+    HWND other = reinterpret_cast<HWND>(window_open(1, 60, 60, 200, 100, "other", kPlainWindow | WF_NO_CONTROLS));
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(control_list_select(nullptr), window_);
+    EXPECT_EQ(control_list_select(other), window_);
+    HWND button = handle(button_create(3, 5, 5, 50, 20, "in other"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(GetParent(button), other);
+    EXPECT_EQ(control_list_select(window_), other);
+}
+
+TEST_F(Controls, CreatingUnderALiveNumberReplacesItOnlyOnceTheNewWindowExists) {
+    HWND old_button = handle(button_create(5, 10, 10, 80, 25, "old"));
+    ASSERT_NE(old_button, nullptr);
+    HWND new_button = handle(button_create(5, 10, 40, 80, 25, "new"));
+    ASSERT_NE(new_button, nullptr);
+    EXPECT_FALSE(IsWindow(old_button));
+    EXPECT_EQ(control_get_text(5), "new");
+
+    // With the control list gone the platform refuses the window: control 5 stays.
+    HWND other = reinterpret_cast<HWND>(window_open(1, 60, 60, 200, 100, "other", kPlainWindow));
+    ASSERT_NE(other, nullptr);
+    window_close(1);
+    EXPECT_EQ(control_list_select(nullptr), nullptr);
+    EXPECT_EQ(button_create(5, 10, 70, 80, 25, "refused"), 0);
+    EXPECT_EQ(slider_create(6, 10, 70, 80, 25, 0, 10), 0);
+    EXPECT_TRUE(IsWindow(new_button));
+    EXPECT_EQ(control_get_text(5), "new");
+
+    // A number no control can have makes nothing either.
+    EXPECT_EQ(control_list_select(window_), nullptr);
+    EXPECT_EQ(button_create(-7, 10, 70, 80, 25, "bad"), 0);
+    EXPECT_EQ(FindWindowExA(window_, nullptr, "Button", "bad"), nullptr);
+
+    std::intptr_t loose = button_create(ANY_NUMBER, 10, 100, 80, 25, "loose");
+    ASSERT_LT(loose, -1);
+    EXPECT_EQ(control_get_text(static_cast<std::int32_t>(loose)), "loose");
+}
+
+// A window that is not the control, but whose identifier equals a control's number, must not
+// pass for it: a foreign slider with identifier 0 does not report as slider 0.
+TEST_F(Controls, OnlyAControlsOwnWindowReachesItsHandling) {
+    HWND slider = handle(slider_create(0, 10, 10, 250, 30, 0, 100));
+    ASSERT_NE(slider, nullptr);
+    HWND foreign = CreateWindowExA(0, TRACKBAR_CLASSA, nullptr, WS_CHILD | WS_VISIBLE, 10, 60, 250, 30, window_,
+                                   nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(foreign, nullptr);
+    ASSERT_EQ(GetDlgCtrlID(foreign), 0);
+    pump_until_idle(window_);
+
+    SendMessageA(window_, WM_HSCROLL, TB_THUMBTRACK, reinterpret_cast<LPARAM>(foreign));
+    for (const SeenEvent& event : pump_until_idle(window_)) EXPECT_NE(event.code, EV_GADGET);
+
+    SendMessageA(window_, WM_HSCROLL, TB_THUMBTRACK, reinterpret_cast<LPARAM>(slider));
+    EXPECT_TRUE(pump_until_gadget(0, 0, 5000));
+}
+
+}  // namespace
