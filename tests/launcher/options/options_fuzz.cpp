@@ -8,6 +8,7 @@
 
 #include "launcher/options.h"
 #include "tests/files/file_test_support.h"
+#include "toolkit/objects/os_seam.h"
 
 namespace {
 
@@ -26,6 +27,14 @@ bool is_nine_lines(const std::string& bytes) {
     return lines == 9 && bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") == 0;
 }
 
+// The fuzzer keeps its working directory, so that relative corpus and crash paths mean what they
+// say: the options file's relative name is resolved in a temporary folder at the seam instead.
+std::string g_folder;
+
+OsFile open_in_folder(const char* name, OsOpen mode) {
+    return os_seam_platform().file_open((g_folder + name).c_str(), mode);
+}
+
 std::string load_and_save(const std::filesystem::path& file) {
     g_options = Options{};
     options_load();
@@ -36,11 +45,13 @@ std::string load_and_save(const std::filesystem::path& file) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // One working folder for the whole run, removed when the fuzzer exits.
-    static TempFolder folder(true);
+    // One folder for the whole run, removed when the fuzzer exits.
+    static TempFolder folder;
     static ToolkitFiles toolkit;
     static const std::filesystem::path file = [] {
         std::filesystem::create_directory(folder.path() / "Data");
+        g_folder = (folder.path() / "").string();
+        os_seam().file_open = open_in_folder;
         return folder.path() / "Data" / "Optionen.txt";
     }();
 
