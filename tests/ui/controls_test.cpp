@@ -131,6 +131,10 @@ TEST_F(Controls, DropDownListIsAsHighAsAskedAndATabStop) {
     const LONG_PTR style = GetWindowLongPtrA(low, GWL_STYLE);
     EXPECT_EQ(style & CBS_DROPDOWNLIST, CBS_DROPDOWNLIST);
     EXPECT_TRUE(style & WS_TABSTOP);
+
+    HWND flat = handle(list_create(10, 10, 110, 190, 1));
+    ASSERT_NE(flat, nullptr);
+    EXPECT_GE(SendMessageA(flat, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), 1);
 }
 
 TEST_F(Controls, SliderRangeIsClampedAndPositionsStayInIt) {

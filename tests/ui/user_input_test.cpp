@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <algorithm>
 #include <optional>
@@ -132,6 +133,63 @@ TEST_F(UserInput, FocusingAndLeavingATextFieldPostsItsOwnTypesBesideTheNotificat
     ASSERT_TRUE(input_type("X"));
     EXPECT_TRUE(pump_until_gadget(1, EN_CHANGE, kWaitMs, &log));
     EXPECT_EQ(control_get_text(1), "Spieler1X");
+}
+
+TEST_F(UserInput, ChoosingFromADropDownListReportsItsNotificationCodes) {
+    HWND list = control(list_create(8, 80, 80, 190, 20));
+    ASSERT_NE(list, nullptr);
+    for (const char* text : {"640*480", "720*480", "800*600"}) list_add_item(8, -1, text);
+    control_set_state(8, 0);
+    activate();
+
+    std::vector<SeenEvent> log;
+    ASSERT_TRUE(input_click(window_middle(list)));
+    // Focus and drop-down are reported while one click is dispatched: the later overwrites the
+    // earlier in the pending slot.
+    EXPECT_TRUE(pump_until_gadget(8, CBN_DROPDOWN, kWaitMs, &log));
+    ASSERT_TRUE(input_key(VK_DOWN));
+    ASSERT_TRUE(input_key(VK_RETURN));
+    EXPECT_TRUE(pump_until([&](const SeenEvent&) { return has(log, 8, CBN_SELCHANGE) && has(log, 8, CBN_CLOSEUP); },
+                           kWaitMs, &log));
+    EXPECT_EQ(control_get_state(8), 1);
+    EXPECT_EQ(control_get_text(8), "720*480");
+}
+
+// A writable rich-text field takes Tab as text while Shift+Tab still leaves it; a window marked as
+// a shortcut entry keeps Tab too.
+TEST_F(UserInput, WritableRichTextAndShortcutEntriesKeepTab) {
+    ASSERT_NE(LoadLibraryA("riched20.dll"), nullptr);
+    HWND before = control(button_create(1, 10, 10, 80, 25, "before"));
+    HWND editor = CreateWindowExA(0, "RichEdit20A", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 40, 200, 60, window_,
+                                  reinterpret_cast<HMENU>(30), GetModuleHandleA(nullptr), nullptr);
+    HWND after = control(button_create(2, 10, 110, 80, 25, "after"));
+    ASSERT_TRUE(before && editor && after);
+    activate();
+
+    auto press = [&](bool shift) {
+        std::vector<SeenEvent> log;
+        ASSERT_TRUE(input_key(VK_TAB, shift));
+        ASSERT_TRUE(pump_until([](const SeenEvent& event) { return event.code == WM_KEYUP; }, kWaitMs, &log));
+        pump_until_idle(window_);
+    };
+    SetFocus(editor);
+    press(false);
+    EXPECT_EQ(GetFocus(), editor);
+    EXPECT_EQ(GetWindowTextLengthA(editor), 1);
+    press(true);
+    EXPECT_EQ(GetFocus(), before);
+
+    SendMessageA(editor, EM_SETOPTIONS, ECOOP_OR, ECO_READONLY);
+    SetFocus(editor);
+    press(false);
+    EXPECT_EQ(GetFocus(), after);
+
+    SetPropA(after, "ToolkitShortcutEntry", reinterpret_cast<HANDLE>(1));
+    press(false);
+    EXPECT_EQ(GetFocus(), after);
+    RemovePropA(after, "ToolkitShortcutEntry");
+    press(false);
+    EXPECT_EQ(GetFocus(), before);
 }
 
 // Each scroll report of a drag is a gadget event of type 0; setting the position is none.

@@ -167,6 +167,9 @@ TEST_F(WindowEvents, FlagsChooseStyleVisibilityAndPlace) {
     ASSERT_NE(tool, nullptr);
     EXPECT_TRUE(GetWindowLongPtrA(tool, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     EXPECT_EQ(GetWindowLongPtrA(tool, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+    MINMAXINFO limits = {};
+    SendMessageA(tool, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, 1);
 
     // The client area has the size asked for.
     RECT client;

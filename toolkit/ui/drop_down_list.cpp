@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "toolkit/ui/controls.h"
 #include "toolkit/ui/controls_internal.h"
 
@@ -52,7 +54,9 @@ void set_closed_height(HWND window, std::int32_t height) {
     RECT frame;
     if (!GetWindowRect(window, &frame)) return;
     g_frame_height = static_cast<int>(frame.bottom - frame.top - kProbeItemHeight);
-    SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height - g_frame_height);
+    // A height below the frame's would make the field's height 0 or negative, which the platform
+    // takes as it comes and so draws no field at all.
+    SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(height - g_frame_height, 1));
 }
 
 }  // namespace
