@@ -50,6 +50,18 @@ class UserInput : public ::testing::Test {
     HWND window_ = nullptr;
 };
 
+// Clicks are aimed in absolute coordinates scaled to 0..65535: they must land on the very pixel.
+TEST_F(UserInput, PointerLandsOnThePixelAimedAt) {
+    const LONG right = GetSystemMetrics(SM_CXSCREEN) - 1;
+    const LONG bottom = GetSystemMetrics(SM_CYSCREEN) - 1;
+    for (POINT aim : {POINT{0, 0}, POINT{right, bottom}, POINT{101, 57}, POINT{right / 2, bottom / 3}}) {
+        ASSERT_TRUE(input_move(aim));
+        POINT at = {};
+        EXPECT_TRUE(wait_until([&] { return GetCursorPos(&at) && at.x == aim.x && at.y == aim.y; }, kWaitMs))
+            << "aimed at " << aim.x << "," << aim.y << ", landed on " << at.x << "," << at.y;
+    }
+}
+
 TEST_F(UserInput, ClickOnAButtonGivesOneGadgetEventOfTypeZero) {
     HWND button = control(button_create(9, 20, 180, 90, 30, "Speichern"));
     ASSERT_NE(button, nullptr);
