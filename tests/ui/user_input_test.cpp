@@ -172,8 +172,9 @@ TEST_F(UserInput, ChoosingFromADropDownListReportsItsNotificationCodes) {
 TEST_F(UserInput, WritableRichTextAndShortcutEntriesKeepTab) {
     ASSERT_NE(LoadLibraryA("riched20.dll"), nullptr);
     HWND before = control(button_create(1, 10, 10, 80, 25, "before"));
-    HWND editor = CreateWindowExA(0, "RichEdit20A", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 40, 200, 60, window_,
-                                  reinterpret_cast<HMENU>(30), GetModuleHandleA(nullptr), nullptr);
+    HWND editor =
+        CreateWindowExA(0, "RichEdit20A", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 40, 200, 60, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(30)), GetModuleHandleA(nullptr), nullptr);
     HWND after = control(button_create(2, 10, 110, 80, 25, "after"));
     ASSERT_TRUE(before && editor && after);
     activate();
@@ -196,7 +197,7 @@ TEST_F(UserInput, WritableRichTextAndShortcutEntriesKeepTab) {
     press(false);
     EXPECT_EQ(GetFocus(), after);
 
-    SetPropA(after, "ToolkitShortcutEntry", reinterpret_cast<HANDLE>(1));
+    SetPropA(after, "ToolkitShortcutEntry", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
     press(false);
     EXPECT_EQ(GetFocus(), after);
     RemovePropA(after, "ToolkitShortcutEntry");
