@@ -247,9 +247,10 @@ LRESULT sizing_running(SizingState& s, HWND hwnd, UINT message, WPARAM wParam, L
             sizing_finish(s);
             return 0;
         case WM_DESTROY:
-            // A window destroyed while it is sized must not leave the loop running for a dead
-            // handle: every later size command would be refused. Giving up the capture ends the
-            // loop through WM_CAPTURECHANGED; the platform may already have taken it away.
+            // A window destroyed while it is sized still holds the capture here, and no
+            // WM_CAPTURECHANGED reaches it later (so under Wine): the loop would stay active for a
+            // dead handle and refuse every later size command. Giving up the capture ends it the
+            // ordinary way.
             if (GetCapture() == hwnd) ReleaseCapture();
             if (s.active && s.window == hwnd) sizing_finish(s);
             return NOT_HANDLED;
