@@ -28,6 +28,8 @@ constexpr int kEvents = 100000;
 // Windows keeps at most 10,000 posted messages per queue: post and take in batches below that.
 constexpr int kBatch = 5000;
 constexpr std::int32_t kInvisibleNoControls = WF_INVISIBLE | WF_NO_CONTROLS;
+// Posted behind each batch: taking it ends the batch, so that a lost event cannot block the wait.
+constexpr UINT kEndOfBatch = WM_APP + 1;
 
 // Live blocks of the private heap, with the size each was asked for.
 std::unordered_map<void*, std::size_t> g_live;
@@ -80,11 +82,11 @@ void drain_toolkit() {
     }
 }
 
-// Posts one batch of gadget events; false when the platform refused one.
+// Posts one batch of gadget events and its end mark; false when the platform refused one.
 bool post_batch(HWND window) {
     for (int i = 0; i < kBatch; ++i)
         if (!PostMessageA(window, POST_GADGET_EVENT, static_cast<WPARAM>(i % 16), 0)) return false;
-    return true;
+    return PostMessageA(window, kEndOfBatch, 0, 0) != 0;
 }
 
 // Gadget events per second through next_event, counting only the time spent taking them.
@@ -92,10 +94,12 @@ double toolkit_rate(HWND window) {
     double taking = 0;
     for (int done = 0; done < kEvents; done += kBatch) {
         if (!post_batch(window)) return -1;
+        int taken = 0;
         double start = now_seconds();
-        for (int taken = 0; taken < kBatch;)
-            if (next_event(-1) == EV_GADGET) ++taken;
+        for (std::int32_t event = next_event(-1); static_cast<UINT>(event) != kEndOfBatch; event = next_event(-1))
+            if (event == EV_GADGET) ++taken;
         taking += now_seconds() - start;
+        if (taken != kBatch) return -1;
     }
     return kEvents / taking;
 }
@@ -110,14 +114,15 @@ double platform_rate(HWND window) {
     MSG message;
     for (int done = 0; done < kEvents; done += kBatch) {
         if (!post_batch(window)) return -1;
+        int taken = 0;
         double start = now_seconds();
-        for (int taken = 0; taken < kBatch;) {
-            GetMessageA(&message, nullptr, 0, 0);
+        while (GetMessageA(&message, nullptr, 0, 0) > 0 && message.message != kEndOfBatch) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
             if (message.message == POST_GADGET_EVENT) ++taken;
         }
         taking += now_seconds() - start;
+        if (taken != kBatch) return -1;
     }
     return kEvents / taking;
 }
@@ -159,6 +164,10 @@ int main(int argc, char** argv) {
         drain_toolkit();
         platform.push_back(platform_rate(plain));
         drain_toolkit();
+    }
+    if (std::count(toolkit.begin(), toolkit.end(), -1.0) || std::count(platform.begin(), platform.end(), -1.0)) {
+        std::fprintf(stderr, "gadget events went missing\n");
+        return 1;
     }
     for (double rate : toolkit) std::printf("sample event_rate toolkit %.0f\n", rate);
     for (double rate : platform) std::printf("sample event_rate platform %.0f\n", rate);

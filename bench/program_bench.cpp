@@ -2,12 +2,16 @@
 // Starts each program in turn from the current folder, alternating them run by run, and measures:
 //   startup_ms    from just before CreateProcess until the program's visible window "Optionen" exists
 //                 and its thread has answered a sent WM_NULL, that is, it waits in its message loop;
+//   startup_linux_cpu_ms
+//                 where the program runs under Wine: the processor time its threads had used when it was
+//                 ready, from Linux's scheduler statistics (below); less disturbed by other work on the
+//                 machine than the elapsed time, but blind to what Wine's server and X do for it;
 //   idle_cpu_ms   processor time (GetProcessTimes, user + kernel) used in <idle seconds> without input,
 //                 from 0.5 s after start-up on (first <idle runs> runs only);
 //   idle_linux_cpu_ms, idle_wakeups
 //                 where the program runs under Wine: the time its threads spent on a processor in that
 //                 span and the times they were put on one, from Linux's per-thread scheduler
-//                 statistics (nanosecond resolution; n/a elsewhere);
+//                 statistics (/proc/<pid>/task/*/schedstat, nanosecond resolution; n/a elsewhere);
 //   peak_ws_kib   peak working set (GetProcessMemoryInfo) when the program is ended.
 // It ends each program as a user would: "Abbrechen" when the window has it, else the close box.
 // Prints one "sample" line per measurement and one "median" line per figure and program.
@@ -30,7 +34,7 @@ constexpr DWORD kSettleMs = 500;
 struct Program {
     std::string name;
     std::string path;
-    std::vector<double> startup_ms, idle_cpu_ms, idle_linux_cpu_ms, idle_wakeups, peak_ws_kib;
+    std::vector<double> startup_ms, startup_linux_cpu_ms, idle_cpu_ms, idle_linux_cpu_ms, idle_wakeups, peak_ws_kib;
     int children = -1;
 };
 
@@ -171,9 +175,11 @@ bool run_once(Program& program, bool measure, bool idle, DWORD idle_ms, int seri
         int children = 0;
         EnumChildWindows(found.window, count_child, reinterpret_cast<LPARAM>(&children));
         program.children = children;
+        std::string linux_side = linux_process(tag);
+        LinuxTimes at_ready = linux_times(linux_side);
+        if (at_ready.known) program.startup_linux_cpu_ms.push_back(at_ready.on_cpu_ms);
         if (idle) {
             Sleep(kSettleMs);
-            std::string linux_side = linux_process(tag);
             double cpu_before = processor_ms(process.hProcess);
             LinuxTimes linux_before = linux_times(linux_side);
             Sleep(idle_ms);
@@ -259,6 +265,7 @@ int main(int argc, char** argv) {
 
     for (const Program& program : programs) {
         print_figure("startup_ms", program, program.startup_ms);
+        print_figure("startup_linux_cpu_ms", program, program.startup_linux_cpu_ms);
         print_figure("idle_cpu_ms", program, program.idle_cpu_ms);
         print_figure("idle_linux_cpu_ms", program, program.idle_linux_cpu_ms);
         print_figure("idle_wakeups", program, program.idle_wakeups);
