@@ -3,4 +3,6 @@
 
 #include "launcher/launcher_main.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return launcher_main(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return launcher_main();
+}

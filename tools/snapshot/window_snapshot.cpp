@@ -89,8 +89,9 @@ bool capture(HWND window, const char* path) {
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
-    std::vector<std::uint32_t> pixels(static_cast<const std::uint32_t*>(bits),
-                                      static_cast<const std::uint32_t*>(bits) + static_cast<std::size_t>(width) * height);
+    std::vector<std::uint32_t> pixels(
+        static_cast<const std::uint32_t*>(bits),
+        static_cast<const std::uint32_t*>(bits) + static_cast<std::size_t>(width) * height);
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
@@ -115,7 +116,12 @@ void click(HWND button) {
     input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(3, input, sizeof(INPUT));
+    // Separate presses: a press and release in one batch can reach another process's button
+    // before it has taken the capture, and the release is then lost.
+    for (INPUT& one : input) {
+        SendInput(1, &one, sizeof(INPUT));
+        Sleep(50);
+    }
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 
 namespace {
 
-const char* const kSettingNames[9] = {"Spieler 1",   "Spieler 2", "aux1",        "aux2",  "Breite",
-                                      "H\xF6he",     "aux3",      "Musik",       "Sounds"};
+const char* const kSettingNames[9] = {"Spieler 1", "Spieler 2", "aux1",  "aux2",  "Breite",
+                                      "H\xF6he",   "aux3",      "Musik", "Sounds"};
 
 std::string read_options_file() {
     std::string bytes;
