@@ -124,12 +124,20 @@ LinuxTimes linux_times(const std::string& process) {
     if (search == INVALID_HANDLE_VALUE) return times;
     do {
         if (entry.cFileName[0] == '.') continue;
-        unsigned long long on_cpu = 0, waiting = 0, slices = 0;
         std::string stat = read_file(process + "\\task\\" + entry.cFileName + "\\schedstat");
-        if (std::sscanf(stat.c_str(), "%llu %llu %llu", &on_cpu, &waiting, &slices) != 3) continue;
+        unsigned long long fields[3];
+        char* next = stat.data();
+        int read = 0;
+        for (; read < 3; ++read) {
+            char* end = nullptr;
+            fields[read] = std::strtoull(next, &end, 10);
+            if (end == next) break;
+            next = end;
+        }
+        if (read != 3) continue;
         times.known = true;
-        times.on_cpu_ms += static_cast<double>(on_cpu) / 1e6;
-        times.wakeups += static_cast<double>(slices);
+        times.on_cpu_ms += static_cast<double>(fields[0]) / 1e6;
+        times.wakeups += static_cast<double>(fields[2]);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
     return times;
