@@ -1,0 +1,630 @@
+#include "tests/launcher/e2e/launcher_driver.h"
+
+#include <commctrl.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <set>
+
+#include "tests/support/event_pump.h"
+#include "tests/support/user_input.h"
+
+namespace launcher_e2e {
+
+namespace {
+
+// The launcher takes two events per pass of its loop and drops a button's or the close box's
+// event when the second, non-blocking fetch of a pass happens to take it. A person's press and
+// release come far slower than a pass, so the driver leaves the launcher this long after each
+// input to finish its pass and wait again, as a quick user would; a press that still goes
+// unanswered is repeated (use_button).
+constexpr DWORD kUserPaceMs = 40;
+constexpr UINT kAnswerTimeoutMs = 5000;
+constexpr DWORD kWatchdogRoundMs = 50;
+constexpr int kPressAttempts = 3;
+
+int g_presses = 0;
+int g_repeats = 0;
+
+// Gadget events that the launcher drops by design are rare; a launcher that ignored, say, every
+// first press would need a repeat for every press.
+class PressStatistics : public ::testing::Environment {
+  public:
+    void TearDown() override {
+        std::printf("%d presses, %d of them repeats\n", g_presses, g_repeats);
+        EXPECT_LE(g_repeats, 2 + g_presses / 10) << "presses of buttons and the close box went unanswered too often";
+    }
+};
+
+::testing::Environment* const kPressStatistics = ::testing::AddGlobalTestEnvironment(new PressStatistics);
+
+// Paths of the build tree as Windows sees them: Wine reaches the Unix root through drive Z:.
+std::string host_path(const char* path) {
+    std::string result = path;
+    if (!result.empty() && result[0] == '/') result = "Z:" + result;
+    std::replace(result.begin(), result.end(), '/', '\\');
+    return result;
+}
+
+void remove_tree(const std::string& path) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = entry.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                remove_tree(child);
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string class_of(HWND window) {
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string title_of(HWND window) {
+    char title[512] = "";
+    GetWindowTextA(window, title, sizeof title);
+    return title;
+}
+
+DWORD process_of(HWND window) {
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    return process_id;
+}
+
+std::vector<HWND> top_level_windows() {
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::string to_cp1252(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    int size = WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+INPUT mouse_button(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    return input;
+}
+
+bool send_input(INPUT* inputs, UINT count) {
+    return SendInput(count, inputs, sizeof(INPUT)) == count;
+}
+
+bool cursor_at(POINT screen) {
+    POINT cursor = {};
+    return GetCursorPos(&cursor) && cursor.x == screen.x && cursor.y == screen.y;
+}
+
+}  // namespace
+
+std::string crlf_lines(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    return bytes;
+}
+
+std::optional<std::vector<std::string>> split_crlf_lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string::npos || bytes.compare(end, 2, "\r\n") != 0) return std::nullopt;
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+std::string printable(std::string_view bytes) {
+    std::string text;
+    for (char c : bytes) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+            text += c;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            text += escaped;
+        }
+    }
+    return text;
+}
+
+std::optional<std::string> read_file(const std::string& path) {
+    // Share everything: the launcher must be able to open the file while a test looks at it.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes;
+    std::vector<char> chunk(1 << 16);
+    DWORD got = 0;
+    while (ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) && got > 0)
+        bytes.append(chunk.data(), got);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool write_file(const std::string& path, std::string_view bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+bool file_exists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool folder_exists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool wait_for(const std::function<bool()>& done, int timeout_ms) {
+    return wait_until(done, timeout_ms);
+}
+
+bool wait_file(const std::string& path, const std::string& bytes, int timeout_ms) {
+    return wait_for([&] { return read_file(path) == bytes; }, timeout_ms);
+}
+
+TempFolder::TempFolder() {
+    static unsigned counter = 0;
+    char base[MAX_PATH + 1] = "";
+    GetTempPathA(sizeof base, base);
+    for (unsigned attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        char name[96];
+        std::snprintf(name, sizeof name, "zindrop-e2e-%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(), ++counter);
+        std::string candidate = std::string(base) + name;
+        if (CreateDirectoryA(candidate.c_str(), nullptr)) path_ = candidate;
+    }
+}
+
+TempFolder::~TempFolder() {
+    if (path_.empty()) return;
+    // A program that was started in the folder may still be ending.
+    wait_for(
+        [this] {
+            remove_tree(path_);
+            return !folder_exists(path_);
+        },
+        10000);
+}
+
+std::string TempFolder::operator/(std::string_view relative) const {
+    return path_ + "\\" + std::string(relative);
+}
+
+GameFolder::GameFolder(const GameSetup& setup) : path_(root_ / "Zindrop Spiel") {
+    ready_ = !root_.path().empty() && CreateDirectoryA(path_.c_str(), nullptr) &&
+             CopyFileA(host_path(LAUNCHER_EXE_PATH).c_str(), (*this / "launcher.exe").c_str(), TRUE);
+    if (ready_ && setup.game)
+        ready_ = CopyFileA(host_path(GAME_EXE_PATH).c_str(), (*this / "Zindrop Alpha.exe").c_str(), TRUE);
+    if (ready_ && setup.data) ready_ = CreateDirectoryA((*this / "Data").c_str(), nullptr);
+    if (ready_ && setup.options) ready_ = write_file(options_path(), *setup.options);
+}
+
+std::string GameFolder::operator/(std::string_view relative) const {
+    return path_ + "\\" + std::string(relative);
+}
+
+Launcher::Launcher(const GameFolder& folder) {
+    // The launcher's environment is this process's with the game's report file added.
+    std::vector<std::string> variables;
+    if (char* block = GetEnvironmentStringsA()) {
+        for (const char* entry = block; *entry; entry += std::strlen(entry) + 1)
+            if (_strnicmp(entry, "ZINDROP_REPORT=", 15) != 0) variables.push_back(entry);
+        FreeEnvironmentStringsA(block);
+    }
+    variables.push_back("ZINDROP_REPORT=" + folder.report_path());
+    std::string environment;
+    for (const std::string& variable : variables) environment += variable + '\0';
+    environment += '\0';
+
+    std::string program = folder / "launcher.exe";
+    std::string command_line = "\"" + program + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, environment.data(),
+                       folder.path().c_str(), &startup, &info_)) {
+        process_ = info_.hProcess;
+        process_id_ = info_.dwProcessId;
+        thread_id_ = info_.dwThreadId;
+        CloseHandle(info_.hThread);
+    } else {
+        ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
+    }
+}
+
+Launcher::~Launcher() {
+    if (watchdog_.joinable()) {
+        watching_ = false;
+        watchdog_.join();
+    }
+    if (!process_) return;
+    if (running()) {
+        // Only a failed test leaves the launcher running; it was started here, so end it here.
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 10000);
+    }
+    wait_descendants_gone(process_id_, 10000);
+    CloseHandle(process_);
+}
+
+bool Launcher::running() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> Launcher::wait_exit(int timeout_ms) {
+    if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(timeout_ms)) != WAIT_OBJECT_0)
+        return std::nullopt;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process_, &code)) return std::nullopt;
+    return code;
+}
+
+HWND Launcher::wait_window(int timeout_ms) {
+    auto find = [this] {
+        for (HWND candidate : top_level_windows())
+            if (process_of(candidate) == process_id_ && IsWindowVisible(candidate) && title_of(candidate) == "Optionen")
+                window_ = candidate;
+        return window_ != nullptr;
+    };
+    wait_for([&] { return find() || !running(); }, timeout_ms);
+    // The window shows before its controls exist; the launcher answers a sent message only once
+    // it waits for events, that is after the window has been built.
+    if (window_ && !answers(timeout_ms)) window_ = nullptr;
+    return window_;
+}
+
+void Launcher::start_dialog_watchdog() {
+    watching_ = true;
+    watchdog_ = std::thread([this] {
+        std::set<HWND> closing;
+        while (watching_) {
+            std::vector<DWORD> family = descendant_processes(process_id_);
+            family.push_back(process_id_);
+            for (HWND candidate : top_level_windows()) {
+                if (!IsWindowVisible(candidate) || candidate == window_) continue;
+                if (std::find(family.begin(), family.end(), process_of(candidate)) == family.end()) continue;
+                std::string name = class_of(candidate);
+                if (name != "#32770") continue;
+                if (closing.insert(candidate).second) {
+                    std::lock_guard<std::mutex> hold(seen_lock_);
+                    seen_.push_back({name, title_of(candidate)});
+                    PostMessageA(candidate, WM_COMMAND, IDOK, 0);
+                } else {
+                    PostMessageA(candidate, WM_CLOSE, 0, 0);
+                }
+            }
+            Sleep(kWatchdogRoundMs);
+        }
+    });
+}
+
+std::vector<ForeignWindow> Launcher::foreign_windows() {
+    std::lock_guard<std::mutex> hold(seen_lock_);
+    return seen_;
+}
+
+LRESULT Launcher::ask(HWND target, UINT message, WPARAM wparam, LPARAM lparam) const {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(target, message, wparam, lparam, SMTO_NORMAL, kAnswerTimeoutMs, &result))
+        ADD_FAILURE() << "the launcher did not answer message " << message << " within " << kAnswerTimeoutMs << " ms";
+    return static_cast<LRESULT>(result);
+}
+
+bool Launcher::answers(int timeout_ms) const {
+    DWORD_PTR result = 0;
+    return window_ &&
+           SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeout_ms), &result) != 0;
+}
+
+std::string Launcher::text(HWND target) const {
+    if (!target) return {};
+    LRESULT length = ask(target, WM_GETTEXTLENGTH);
+    std::string text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) * 2 + 2, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(target, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
+                             kAnswerTimeoutMs, &copied)) {
+        ADD_FAILURE() << "the launcher did not answer WM_GETTEXT";
+        return {};
+    }
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+std::vector<std::string> Launcher::list_items() const {
+    // Under Wine an ANSI CB_GETLBTEXT from another process comes back as UTF-16; asking for UTF-16
+    // and converting here gives the same bytes on every platform.
+    std::vector<std::string> items;
+    HWND list = control(kResolutionList);
+    LRESULT count = ask(list, CB_GETCOUNT);
+    for (LRESULT item = 0; item < count; ++item) {
+        LRESULT length = ask(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(item));
+        std::wstring wide(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+        DWORD_PTR copied = 0;
+        if (!SendMessageTimeoutW(list, CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(wide.data()),
+                                 SMTO_NORMAL, kAnswerTimeoutMs, &copied))
+            ADD_FAILURE() << "the launcher did not answer CB_GETLBTEXT";
+        wide.resize(std::wcslen(wide.c_str()));
+        items.push_back(to_cp1252(wide));
+    }
+    return items;
+}
+
+int Launcher::list_selection() const {
+    return static_cast<int>(ask(control(kResolutionList), CB_GETCURSEL));
+}
+
+int Launcher::slider_position(int id) const {
+    return static_cast<int>(ask(control(id), TBM_GETPOS));
+}
+
+HWND Launcher::focus() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread_id_, &info) ? info.hwndFocus : nullptr;
+}
+
+void Launcher::settle() const {
+    Sleep(kUserPaceMs);
+    // A launcher that has ended, as after "Abbrechen", has nothing left to answer.
+    if (!answers(kAnswerTimeoutMs) && running() && IsWindow(window_))
+        ADD_FAILURE() << "the launcher stopped answering its window's messages";
+}
+
+bool Launcher::to_foreground() {
+    settle();
+    bool ok = bring_to_foreground(window_, 10000);
+    settle();
+    return ok && GetForegroundWindow() == window_;
+}
+
+bool Launcher::press(POINT screen, const std::function<bool()>& pressed) {
+    settle();
+    if (!input_move(screen) || !wait_for([&] { return cursor_at(screen); }, 5000)) return false;
+    settle();
+    INPUT down = mouse_button(MOUSEEVENTF_LEFTDOWN);
+    if (!send_input(&down, 1)) return false;
+    settle();
+    bool ok = !pressed || wait_for(pressed, kStateTimeoutMs);
+    INPUT up = mouse_button(MOUSEEVENTF_LEFTUP);
+    ok = send_input(&up, 1) && ok;
+    settle();
+    return ok;
+}
+
+bool Launcher::click(POINT screen) {
+    return press(screen, nullptr);
+}
+
+bool Launcher::click(int id) {
+    HWND target = control(id);
+    return target && click(window_middle(target));
+}
+
+bool Launcher::press_button(int id) {
+    HWND button = control(id);
+    if (!button) return false;
+    return press(window_middle(button), [&] { return (ask(button, BM_GETSTATE) & BST_PUSHED) != 0; });
+}
+
+bool Launcher::repeat_until(const std::function<bool()>& act, const std::function<bool()>& effect,
+                            int effect_timeout_ms, const std::string& what) {
+    for (int attempt = 0; attempt < kPressAttempts; ++attempt) {
+        ++g_presses;
+        if (attempt > 0) {
+            ++g_repeats;
+            std::printf("%s showed no effect; pressing again\n", what.c_str());
+        }
+        if (act() && wait_for(effect, effect_timeout_ms)) return true;
+        if (!running() || !IsWindow(window_) || !answers()) break;
+    }
+    return wait_for(effect, kStateTimeoutMs);
+}
+
+bool Launcher::use_button(int id, const std::function<bool()>& effect, int effect_timeout_ms) {
+    return repeat_until([&] { return press_button(id); }, effect, effect_timeout_ms,
+                        "the press of button " + std::to_string(id));
+}
+
+std::optional<DWORD> Launcher::cancel() {
+    use_button(kCancelButton, [this] { return !running(); });
+    return wait_exit();
+}
+
+std::optional<DWORD> Launcher::close_with_close_box() {
+    repeat_until(
+        [this] {
+            std::optional<POINT> close_box = find_close_box(window_);
+            EXPECT_TRUE(close_box.has_value()) << "no close box found by WM_NCHITTEST";
+            return close_box && click(*close_box);
+        },
+        [this] { return !running(); }, kEffectTimeoutMs, "the click on the close box");
+    return wait_exit();
+}
+
+bool Launcher::drag(POINT from, POINT to) {
+    settle();
+    if (!input_move(from) || !wait_for([&] { return cursor_at(from); }, 5000)) return false;
+    settle();
+    INPUT down = mouse_button(MOUSEEVENTF_LEFTDOWN);
+    if (!send_input(&down, 1)) return false;
+    settle();
+    constexpr int kSteps = 6;
+    bool ok = true;
+    for (int step = 1; step <= kSteps; ++step) {
+        POINT point = {from.x + (to.x - from.x) * step / kSteps, from.y + (to.y - from.y) * step / kSteps};
+        ok = input_move(point) && ok;
+        settle();
+    }
+    INPUT up = mouse_button(MOUSEEVENTF_LEFTUP);
+    ok = send_input(&up, 1) && ok;
+    settle();
+    return ok;
+}
+
+bool Launcher::key(WORD virtual_key, bool shift) {
+    settle();
+    bool ok = input_key(virtual_key, shift);
+    settle();
+    return ok;
+}
+
+bool Launcher::key_with_ctrl(WORD virtual_key) {
+    settle();
+    INPUT inputs[4] = {};
+    const WORD order[4] = {VK_CONTROL, virtual_key, virtual_key, VK_CONTROL};
+    for (int index = 0; index < 4; ++index) {
+        inputs[index].type = INPUT_KEYBOARD;
+        inputs[index].ki.wVk = order[index];
+        inputs[index].ki.wScan = static_cast<WORD>(MapVirtualKeyA(order[index], MAPVK_VK_TO_VSC));
+        inputs[index].ki.dwFlags = index < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    bool ok = send_input(inputs, 4);
+    settle();
+    return ok;
+}
+
+bool Launcher::keys(WORD virtual_key, int times) {
+    settle();
+    bool ok = true;
+    for (int press_count = 0; press_count < times; ++press_count) ok = input_key(virtual_key) && ok;
+    settle();
+    return ok;
+}
+
+bool Launcher::type(std::string_view cp1252_text) {
+    settle();
+    bool ok = input_type(cp1252_text);
+    settle();
+    return ok;
+}
+
+bool Launcher::focus_by_click(int id) {
+    HWND target = control(id);
+    return target && click(id) && wait_for([&] { return focus() == target; });
+}
+
+bool Launcher::focus_by_tab(int id) {
+    HWND target = control(id);
+    if (!target || !focus_by_click(kPlayer1Field)) return false;
+    for (int step = 0; step < 10 && focus() != target; ++step) {
+        HWND before = focus();
+        if (!key(VK_TAB) || !wait_for([&] { return focus() != before; })) return false;
+    }
+    return focus() == target;
+}
+
+bool Launcher::choose_with_keyboard(int item) {
+    return focus_by_tab(kResolutionList) && key(VK_HOME) && wait_selection(0) && keys(VK_DOWN, item) &&
+           wait_selection(item);
+}
+
+bool Launcher::choose_with_mouse(int item) {
+    if (!click(kResolutionList)) return false;
+    // The opened list is a top-level window of the launcher's thread.
+    HWND list = nullptr;
+    wait_for([&] {
+        for (HWND candidate : top_level_windows())
+            if (process_of(candidate) == process_id_ && IsWindowVisible(candidate) &&
+                class_of(candidate) == "ComboLBox")
+                list = candidate;
+        return list != nullptr;
+    });
+    if (!list) return false;
+    LRESULT height = ask(list, LB_GETITEMHEIGHT, 0);
+    LRESULT top = ask(list, LB_GETTOPINDEX);
+    RECT client = {};
+    GetClientRect(list, &client);
+    POINT point = {client.right / 2, static_cast<LONG>((item - top) * height + height / 2)};
+    if (point.y < 0 || point.y >= client.bottom) return false;
+    ClientToScreen(list, &point);
+    return click(point) && wait_selection(item);
+}
+
+bool Launcher::clear_focused_field() {
+    return key(VK_HOME) && key(VK_END, true) && key(VK_DELETE);
+}
+
+bool Launcher::wait_text(int id, const std::string& value, int timeout_ms) const {
+    return wait_for([&] { return text(id) == value; }, timeout_ms);
+}
+
+bool Launcher::wait_selection(int item, int timeout_ms) const {
+    return wait_for([&] { return list_selection() == item; }, timeout_ms);
+}
+
+bool Launcher::wait_slider(int id, int position, int timeout_ms) const {
+    return wait_for([&] { return slider_position(id) == position; }, timeout_ms);
+}
+
+Session::Session(const GameSetup& setup, int window_timeout_ms) : folder(setup) {
+    if (!folder.ready()) return;
+    launcher = std::make_unique<Launcher>(folder);
+    if (launcher->started()) launcher->wait_window(window_timeout_ms);
+}
+
+std::vector<DWORD> descendant_processes(DWORD process_id) {
+    std::vector<std::pair<DWORD, DWORD>> parent_of;  // (process, parent)
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return {};
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        parent_of.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
+    CloseHandle(snapshot);
+
+    std::vector<DWORD> family;
+    std::vector<DWORD> frontier = {process_id};
+    while (!frontier.empty()) {
+        DWORD parent = frontier.back();
+        frontier.pop_back();
+        for (const auto& [child, its_parent] : parent_of)
+            if (its_parent == parent && child != process_id &&
+                std::find(family.begin(), family.end(), child) == family.end()) {
+                family.push_back(child);
+                frontier.push_back(child);
+            }
+    }
+    return family;
+}
+
+bool wait_descendants_gone(DWORD process_id, int timeout_ms) {
+    return wait_for([&] { return descendant_processes(process_id).empty(); }, timeout_ms);
+}
+
+}  // namespace launcher_e2e

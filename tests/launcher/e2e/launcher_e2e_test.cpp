@@ -1,0 +1,543 @@
+// The launcher end to end: launcher.exe started in a game folder of its own, its window read
+// through the platform and driven by real mouse and keyboard input, its exit code and the bytes
+// it leaves in "Data\Optionen.txt".
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/launcher/e2e/launcher_driver.h"
+#include "tests/support/event_pump.h"
+
+namespace launcher_e2e {
+namespace {
+
+const std::vector<std::string> kResolutionItems = {
+    "640*480",  "720*480",  "800*600",   "960*720",  "1024*768", "1200*800", "1200*900",  "1280*720", "1280*768",
+    "1280*800", "1280*960", "1280*1024", "1366*768", "1600*768", "1600*900", "1600*1200", "1920*1080"};
+
+std::string desktop_text() {
+    return std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "*" + std::to_string(GetSystemMetrics(SM_CYSCREEN));
+}
+
+std::optional<DWORD> save_and_cancel(Launcher& launcher, const GameFolder& folder, const std::string& expected) {
+    EXPECT_TRUE(launcher.use_button(kSaveButton, [&] { return folder.options() == expected; }))
+        << "after \"Speichern\" the file holds " << printable(folder.options().value_or("<no file>")) << "\nexpected "
+        << printable(expected);
+    return launcher.cancel();
+}
+
+struct ControlLayout {
+    int id;
+    const char* class_name;
+    RECT rect;  // left, top, right, bottom in the window's client area
+    const char* text;
+};
+
+RECT client_rect_of(HWND control, HWND parent) {
+    RECT rect = {};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::string describe(const RECT& rect) {
+    char text[96];
+    std::snprintf(text, sizeof text, "(%ld, %ld) %ld x %ld", static_cast<long>(rect.left), static_cast<long>(rect.top),
+                  static_cast<long>(rect.right - rect.left), static_cast<long>(rect.bottom - rect.top));
+    return text;
+}
+
+const std::string kLoaded = crlf_lines({"Anna", "Bob", "1", "0", "1920", "1080", "0", "30", "70"});
+
+TEST(LauncherLayout, WindowControlsAndLoadedValues) {
+    Session session({.options = kLoaded});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    HWND window = launcher.window();
+
+    char class_name[64] = "";
+    GetClassNameA(window, class_name, sizeof class_name);
+    EXPECT_STREQ(class_name, "WindowClass_0");
+    RECT frame = {}, client = {};
+    GetWindowRect(window, &frame);
+    GetClientRect(window, &client);
+    EXPECT_EQ(frame.left, 478);
+    EXPECT_EQ(frame.top, 416);
+    EXPECT_EQ(client.right, 370);
+    EXPECT_EQ(client.bottom, 240);
+    LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) << std::hex << style;
+
+    // In the order of creation, which is also the order of the platform's sibling list.
+    const std::vector<ControlLayout> expected = {
+        {kPlayer1Caption, "Static", {20, 20, 70, 40}, "Spieler 1"},
+        {kPlayer1Field, "Edit", {80, 20, 320, 40}, "Anna"},
+        {kPlayer2Caption, "Static", {20, 50, 70, 70}, "Spieler 2"},
+        {kMusicCaption, "Static", {20, 110, 70, 130}, "Musik"},
+        {kSoundCaption, "Static", {20, 140, 70, 160}, "Sounds"},
+        {kPlayer2Field, "Edit", {80, 50, 320, 70}, "Bob"},
+        {kResolutionList, "ComboBox", {80, 80, 270, 100}, "1920*1080"},
+        {kLaunchButton, "Button", {220, 180, 355, 210}, "Zum Zindrop Launcher"},
+        {kResolutionCaption, "Static", {20, 80, 80, 100}, "Aufl\xF6sung"},
+        {kCreditLabel, "Static", {257, 227, 377, 247}, "Vellmark Software"},
+        {kMusicSlider, "msctls_trackbar32", {80, 110, 330, 140}, ""},
+        {kSoundSlider, "msctls_trackbar32", {80, 140, 330, 170}, ""},
+        {kSaveButton, "Button", {20, 180, 110, 210}, "Speichern"},
+        {kCancelButton, "Button", {120, 180, 210, 210}, "Abbrechen"},
+        {kNativeButton, "Button", {275, 80, 365, 102}, "Native Aufl\xF6sung"},
+    };
+    std::vector<int> order;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        order.push_back(GetDlgCtrlID(child));
+    std::vector<int> expected_order;
+    for (const ControlLayout& control : expected) expected_order.push_back(control.id);
+    EXPECT_EQ(order, expected_order) << "the window's children, by identifier, in creation order";
+
+    for (const ControlLayout& want : expected) {
+        SCOPED_TRACE("control " + std::to_string(want.id));
+        HWND control = launcher.control(want.id);
+        ASSERT_NE(control, nullptr);
+        GetClassNameA(control, class_name, sizeof class_name);
+        EXPECT_STREQ(class_name, want.class_name);
+        RECT rect = client_rect_of(control, window);
+        if (want.id == kResolutionList) {
+            // Asked for 20 pixels closed; the selection field is sized so that the frame adds up to
+            // that, in whole pixels of the platform's item height.
+            EXPECT_EQ(describe({rect.left, rect.top, rect.right, rect.top}), describe({80, 80, 270, 80}));
+            EXPECT_NEAR(rect.bottom - rect.top, 20, 2) << "closed height of the drop-down list";
+        } else {
+            EXPECT_EQ(describe(rect), describe(want.rect));
+        }
+        EXPECT_EQ(launcher.text(control), want.text);
+        EXPECT_TRUE(GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE);
+    }
+
+    std::vector<std::string> items = kResolutionItems;
+    items.push_back("1920*1080");
+    EXPECT_EQ(launcher.list_items(), items);
+    EXPECT_EQ(launcher.list_selection(), kCurrentResolutionItem);
+    for (int slider : {kMusicSlider, kSoundSlider}) {
+        EXPECT_EQ(launcher.ask(launcher.control(slider), TBM_GETRANGEMIN), 0);
+        EXPECT_EQ(launcher.ask(launcher.control(slider), TBM_GETRANGEMAX), 100);
+    }
+    EXPECT_EQ(launcher.slider_position(kMusicSlider), 30);
+    EXPECT_EQ(launcher.slider_position(kSoundSlider), 70);
+
+    EXPECT_EQ(launcher.cancel(), 0u);
+    EXPECT_EQ(session.folder.options(), kLoaded);
+}
+
+TEST(LauncherLayout, TabAndShiftTabFollowTheTabStops) {
+    Session session({.options = kLoaded});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
+
+    const std::vector<int> cycle = {kPlayer2Field, kResolutionList, kLaunchButton, kMusicSlider, kSoundSlider,
+                                    kSaveButton,   kCancelButton,   kNativeButton, kPlayer1Field};
+    for (int id : cycle) {
+        ASSERT_TRUE(launcher.key(VK_TAB));
+        EXPECT_TRUE(wait_for([&] { return launcher.focus() == launcher.control(id); }))
+            << "Tab should reach control " << id << ", focus is on " << GetDlgCtrlID(launcher.focus());
+    }
+    for (auto it = cycle.rbegin() + 1; it != cycle.rend(); ++it) {
+        ASSERT_TRUE(launcher.key(VK_TAB, true));
+        EXPECT_TRUE(wait_for([&] { return launcher.focus() == launcher.control(*it); }))
+            << "Shift+Tab should reach control " << *it << ", focus is on " << GetDlgCtrlID(launcher.focus());
+    }
+    ASSERT_TRUE(launcher.key(VK_TAB, true));
+    EXPECT_TRUE(wait_for([&] { return launcher.focus() == launcher.control(kPlayer1Field); }));
+    ASSERT_TRUE(launcher.key(VK_TAB, true));
+    EXPECT_TRUE(wait_for([&] { return launcher.focus() == launcher.control(kNativeButton); }))
+        << "Shift+Tab wraps from the first tab stop to the last";
+
+    EXPECT_EQ(launcher.cancel(), 0u);
+    EXPECT_EQ(session.folder.options(), kLoaded);
+}
+
+// Where the thumb of a 0-to-100 slider stands for a position, roughly: the channel leaves room for
+// half a thumb at either end.
+POINT slider_point(HWND slider, int position) {
+    RECT rect = {};
+    GetWindowRect(slider, &rect);
+    const LONG inset = 13;
+    return {rect.left + inset + (rect.right - rect.left - 2 * inset) * position / 100, (rect.top + rect.bottom) / 2};
+}
+
+bool same_folder(std::string a, std::string b) {
+    while (!a.empty() && a.back() == '\\') a.pop_back();
+    while (!b.empty() && b.back() == '\\') b.pop_back();
+    return a.size() == b.size() && _strnicmp(a.c_str(), b.c_str(), a.size()) == 0;
+}
+
+TEST(LauncherFirstRun, WritesTheDefaultsForTheDesktopAndShowsThem) {
+    Session session({.data = true, .options = std::nullopt});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    const std::string width = std::to_string(GetSystemMetrics(SM_CXSCREEN));
+    const std::string height = std::to_string(GetSystemMetrics(SM_CYSCREEN));
+    const std::string defaults = crlf_lines({"Spieler1", "Spieler2", "1", "0", width, height, "0", "100", "100"});
+    EXPECT_EQ(session.folder.options(), defaults);
+
+    EXPECT_EQ(launcher.text(kPlayer1Field), "Spieler1");
+    EXPECT_EQ(launcher.text(kPlayer2Field), "Spieler2");
+    std::vector<std::string> items = kResolutionItems;
+    items.push_back(desktop_text());
+    EXPECT_EQ(launcher.list_items(), items);
+    EXPECT_EQ(launcher.list_selection(), kCurrentResolutionItem);
+    EXPECT_EQ(launcher.slider_position(kMusicSlider), 100);
+    EXPECT_EQ(launcher.slider_position(kSoundSlider), 100);
+
+    EXPECT_EQ(launcher.cancel(), 0u);
+    EXPECT_EQ(session.folder.options(), defaults);
+}
+
+TEST(LauncherFirstRun, WithoutDataFolderCreatesNothingAndShowsAnEmptyRecord) {
+    Session session({.data = false, .options = std::nullopt});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    EXPECT_FALSE(folder_exists(session.folder / "Data"));
+
+    EXPECT_EQ(launcher.text(kPlayer1Field), "");
+    EXPECT_EQ(launcher.text(kPlayer2Field), "");
+    std::vector<std::string> items = kResolutionItems;
+    items.push_back("0*0");
+    EXPECT_EQ(launcher.list_items(), items);
+    EXPECT_EQ(launcher.list_selection(), kCurrentResolutionItem);
+    EXPECT_EQ(launcher.slider_position(kMusicSlider), 0);
+    EXPECT_EQ(launcher.slider_position(kSoundSlider), 0);
+
+    // A save has nowhere to go: the launcher never makes the folder.
+    ASSERT_TRUE(launcher.to_foreground());
+    EXPECT_TRUE(launcher.press_button(kSaveButton));
+    EXPECT_EQ(launcher.cancel(), 0u);
+    EXPECT_FALSE(folder_exists(session.folder / "Data"));
+}
+
+const std::string kBase = crlf_lines({"Anna", "Bob", "1", "0", "1024", "768", "0", "30", "70"});
+
+TEST(LauncherLeave, CloseBoxEndsWithoutSavingAfterSliderMovesAndTyping) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+
+    ASSERT_TRUE(launcher.focus_by_tab(kMusicSlider));
+    ASSERT_TRUE(launcher.keys(VK_RIGHT, 5));
+    EXPECT_TRUE(launcher.wait_slider(kMusicSlider, 35));
+    HWND sound = launcher.control(kSoundSlider);
+    ASSERT_TRUE(launcher.drag(slider_point(sound, 70), slider_point(sound, 95)));
+    EXPECT_TRUE(wait_for([&] { return launcher.slider_position(kSoundSlider) != 70; }))
+        << "dragging slider 13 did not move it";
+    ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
+    ASSERT_TRUE(launcher.type("Z"));
+    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "AnnaZ"));
+
+    ASSERT_TRUE(launcher.to_foreground());
+    EXPECT_EQ(launcher.close_with_close_box(), 0u);
+    EXPECT_EQ(session.folder.options(), kBase);
+}
+
+TEST(LauncherLeave, AbbrechenEndsWithoutSavingAfterSliderMoves) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+
+    HWND music = launcher.control(kMusicSlider);
+    ASSERT_TRUE(launcher.drag(slider_point(music, 30), slider_point(music, 5)));
+    EXPECT_TRUE(wait_for([&] { return launcher.slider_position(kMusicSlider) != 30; }))
+        << "dragging slider 14 did not move it";
+    ASSERT_TRUE(launcher.focus_by_tab(kSoundSlider));
+    ASSERT_TRUE(launcher.keys(VK_LEFT, 10));
+    EXPECT_TRUE(launcher.wait_slider(kSoundSlider, 60));
+
+    EXPECT_EQ(launcher.cancel(), 0u);
+    EXPECT_EQ(session.folder.options(), kBase);
+}
+
+TEST(LauncherSave, ChoosingFromTheListWithTheMouse) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.choose_with_mouse(2)) << "could not pick \"800*600\" with the mouse";
+    EXPECT_EQ(
+        save_and_cancel(launcher, session.folder, crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "30", "70"})),
+        0u);
+}
+
+TEST(LauncherSave, ChoosingFromTheListWithTheKeyboard) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.choose_with_keyboard(2)) << "could not pick \"800*600\" with Home and Down";
+    EXPECT_EQ(
+        save_and_cancel(launcher, session.folder, crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "30", "70"})),
+        0u);
+}
+
+const std::string kOddResolution = crlf_lines({"Anna", "Bob", "1", "0", "1234", "567", "0", "30", "70"});
+
+TEST(LauncherSave, NativeResolutionThenSaveWritesTheDesktopSize) {
+    Session session({.options = kOddResolution});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+    EXPECT_TRUE(launcher.use_button(kNativeButton, [&] { return launcher.list_items().back() == desktop_text(); }))
+        << "item 17 should read the desktop's size";
+    EXPECT_TRUE(launcher.wait_selection(kCurrentResolutionItem));
+    EXPECT_EQ(launcher.list_items().size(), 18u);
+    EXPECT_EQ(launcher.text(kResolutionList), desktop_text());
+    // Nothing is written before "Speichern".
+    EXPECT_EQ(session.folder.options(), kOddResolution);
+    EXPECT_EQ(save_and_cancel(launcher, session.folder,
+                              crlf_lines({"Anna", "Bob", "1", "0", std::to_string(GetSystemMetrics(SM_CXSCREEN)),
+                                          std::to_string(GetSystemMetrics(SM_CYSCREEN)), "0", "30", "70"})),
+              0u);
+}
+
+TEST(LauncherSave, AnItemChosenAfterNativeResolutionWins) {
+    Session session({.options = kOddResolution});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.use_button(kNativeButton, [&] { return launcher.list_items().back() == desktop_text(); }));
+    ASSERT_TRUE(launcher.choose_with_keyboard(3));
+    EXPECT_EQ(
+        save_and_cancel(launcher, session.folder, crlf_lines({"Anna", "Bob", "1", "0", "960", "720", "0", "30", "70"})),
+        0u);
+}
+
+TEST(LauncherSave, KeepsTheLoadedResolutionAndOtherLinesButClearsLine7) {
+    // Item 17 stays selected; names keep their spaces; lines 3 and 4 pass through.
+    const std::string loaded = crlf_lines({" Anna ", "Bob  ", "7", "-3", "1234", "567", "5", "30", "70"});
+    Session session({.options = loaded});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    EXPECT_EQ(launcher.list_items().back(), "1234*567");
+    ASSERT_TRUE(launcher.to_foreground());
+    EXPECT_EQ(save_and_cancel(launcher, session.folder,
+                              crlf_lines({" Anna ", "Bob  ", "7", "-3", "1234", "567", "0", "30", "70"})),
+              0u);
+}
+
+TEST(LauncherSave, TwiceInARowWritesTheSameFile) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.focus_by_click(kPlayer2Field));
+    ASSERT_TRUE(launcher.type("by"));
+    ASSERT_TRUE(launcher.wait_text(kPlayer2Field, "Bobby"));
+    const std::string expected = crlf_lines({"Anna", "Bobby", "1", "0", "1024", "768", "0", "30", "70"});
+
+    auto saved = [&] { return session.folder.options() == expected; };
+    ASSERT_TRUE(launcher.use_button(kSaveButton, saved)) << printable(session.folder.options().value_or("<no file>"));
+    // Spoil the file between the saves, so that the second save shows in it.
+    ASSERT_TRUE(write_file(session.folder.options_path(), "spoilt\r\n"));
+    EXPECT_TRUE(launcher.use_button(kSaveButton, saved)) << printable(session.folder.options().value_or("<no file>"));
+    EXPECT_EQ(launcher.cancel(), 0u);
+    EXPECT_EQ(session.folder.options(), expected);
+}
+
+TEST(LauncherSave, EmptiedNamesAreBareLineEnds) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+    for (int field : {kPlayer1Field, kPlayer2Field}) {
+        ASSERT_TRUE(launcher.focus_by_click(field));
+        ASSERT_TRUE(launcher.clear_focused_field());
+        EXPECT_TRUE(launcher.wait_text(field, ""));
+    }
+    EXPECT_EQ(save_and_cancel(launcher, session.folder, "\r\n\r\n1\r\n0\r\n1024\r\n768\r\n0\r\n30\r\n70\r\n"), 0u);
+}
+
+TEST(LauncherSave, MusicSliderMovedTo37) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.focus_by_tab(kMusicSlider));
+    ASSERT_TRUE(launcher.key(VK_HOME));
+    EXPECT_TRUE(launcher.wait_slider(kMusicSlider, 0));
+    ASSERT_TRUE(launcher.keys(VK_RIGHT, 37));
+    EXPECT_TRUE(launcher.wait_slider(kMusicSlider, 37));
+    EXPECT_EQ(launcher.slider_position(kSoundSlider), 70);
+    EXPECT_EQ(save_and_cancel(launcher, session.folder,
+                              crlf_lines({"Anna", "Bob", "1", "0", "1024", "768", "0", "37", "70"})),
+              0u);
+}
+
+TEST(LauncherSave, TypedUmlautIsWrittenAsOneWindows1252Byte) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
+    ASSERT_TRUE(launcher.clear_focused_field());
+    ASSERT_TRUE(launcher.type("J\xF6rg"));
+    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rg")) << printable(launcher.text(kPlayer1Field));
+    EXPECT_EQ(save_and_cancel(launcher, session.folder,
+                              crlf_lines({"J\xF6rg", "Bob", "1", "0", "1024", "768", "0", "30", "70"})),
+              0u);
+}
+
+// Puts text on the clipboard as CF_TEXT; the window that owns the clipboard lives as long as this.
+class ClipboardText {
+  public:
+    explicit ClipboardText(const std::string& text) {
+        owner_ = CreateWindowExA(0, "Static", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        if (!owner_ || !OpenClipboard(owner_)) return;
+        EmptyClipboard();
+        if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+            std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+            GlobalUnlock(memory);
+            if (SetClipboardData(CF_TEXT, memory))
+                ready_ = true;
+            else
+                GlobalFree(memory);
+        }
+        CloseClipboard();
+    }
+    ~ClipboardText() {
+        if (owner_) DestroyWindow(owner_);
+    }
+    bool ready() const { return ready_; }
+
+  private:
+    HWND owner_ = nullptr;
+    bool ready_ = false;
+};
+
+TEST(LauncherSave, PastedLineBreakNeverSplitsTheFile) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ClipboardText clipboard("Anna\r\nBob");
+    ASSERT_TRUE(clipboard.ready());
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
+    ASSERT_TRUE(launcher.clear_focused_field());
+    ASSERT_TRUE(launcher.wait_text(kPlayer1Field, ""));
+    ASSERT_TRUE(launcher.key_with_ctrl('V'));
+    ASSERT_TRUE(pump_platform_until([&] { return !launcher.text(kPlayer1Field).empty(); }, kStateTimeoutMs))
+        << "Ctrl+V pasted nothing";
+    const std::string field = launcher.text(kPlayer1Field);
+    // A one-line field takes the text up to its first line break (or, on some platforms, keeps the
+    // break as text); what is saved must be nine lines either way.
+    const std::string name = field.substr(0, field.find_first_of("\r\n"));
+    EXPECT_EQ(name, "Anna") << "the field holds " << printable(field);
+
+    const std::string expected = crlf_lines({name, "Bob", "1", "0", "1024", "768", "0", "30", "70"});
+    EXPECT_TRUE(launcher.use_button(kSaveButton, [&] { return session.folder.options() == expected; }))
+        << "the field held " << printable(field) << "; the file holds "
+        << printable(session.folder.options().value_or("<no file>"));
+    EXPECT_EQ(launcher.cancel(), 0u);
+    std::optional<std::vector<std::string>> lines = split_crlf_lines(session.folder.options().value_or(""));
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_EQ(lines->size(), 9u);
+}
+
+TEST(LauncherLaunch, StartsTheGameInTheWorkingDirectoryWithoutSaving) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
+    ASSERT_TRUE(launcher.type("X"));
+    ASSERT_TRUE(launcher.wait_text(kPlayer1Field, "AnnaX"));
+
+    EXPECT_TRUE(launcher.use_button(
+        kLaunchButton, [&] { return !launcher.running(); }, kStateTimeoutMs));
+    EXPECT_EQ(launcher.wait_exit(), 0u);
+    std::optional<std::string> report;
+    EXPECT_TRUE(wait_for([&] { return (report = read_file(session.folder.report_path())).has_value(); }))
+        << "the game never wrote its report";
+    EXPECT_TRUE(wait_descendants_gone(launcher.process_id(), kExitTimeoutMs));
+    ASSERT_TRUE(report.has_value());
+    std::size_t line_end = report->find("\r\n");
+    ASSERT_NE(line_end, std::string::npos) << printable(*report);
+    EXPECT_TRUE(same_folder(report->substr(0, line_end), session.folder.path()))
+        << "the game ran in " << report->substr(0, line_end) << ", not in " << session.folder.path();
+    EXPECT_EQ(report->substr(line_end + 2), kBase) << "what the game read";
+    EXPECT_EQ(session.folder.options(), kBase);
+}
+
+TEST(LauncherLaunch, WithTheGameMissingTheLauncherStillEndsWithZero) {
+    Session session({.game = false, .options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    // The shell may explain in a message box of its own that it found no such program.
+    launcher.start_dialog_watchdog();
+    ASSERT_TRUE(launcher.to_foreground());
+    EXPECT_TRUE(launcher.use_button(
+        kLaunchButton, [&] { return !launcher.running(); }, kStateTimeoutMs));
+    EXPECT_EQ(launcher.wait_exit(), 0u);
+    for (const ForeignWindow& shown : launcher.foreign_windows())
+        std::printf("the shell showed \"%s\" (%s)\n", shown.title.c_str(), shown.class_name.c_str());
+    EXPECT_FALSE(file_exists(session.folder.report_path()));
+    EXPECT_EQ(session.folder.options(), kBase);
+}
+
+// A hand-made file: what the window shows after loading it, and what the next save writes.
+struct LoadCase {
+    const char* name;
+    std::string file;
+    std::string player1, player2;
+    std::string resolution;  // item 17
+    int music, sound;
+    std::string saved;
+};
+
+TEST(LauncherLoad, HandMadeFilesLoadAndSaveAsNineLines) {
+    const std::vector<LoadCase> cases = {
+        {"more than nine lines", crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "40", "50", "extra", "lines"}),
+         "Anna", "Bob", "800*600", 40, 50, crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "40", "50"})},
+        {"LF line ends", "Anna\nBob\n1\n0\n800\n600\n0\n40\n50\n", "Anna", "Bob", "800*600", 40, 50,
+         crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "40", "50"})},
+        {"CR line ends", "Anna\rBob\r1\r0\r800\r600\r0\r40\r50\r", "Anna", "Bob", "800*600", 40, 50,
+         crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "40", "50"})},
+        {"-5 on lines 3 and 8", crlf_lines({"Anna", "Bob", "-5", "0", "800", "600", "0", "-5", "50"}), "Anna", "Bob",
+         "800*600", 0, 50, crlf_lines({"Anna", "Bob", "-5", "0", "800", "600", "0", "0", "50"})},
+        {"250 on line 8", crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "250", "50"}), "Anna", "Bob",
+         "800*600", 100, 50, crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "100", "50"})},
+        {"volumes beyond 32 bits",
+         crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "99999999999", "-99999999999"}), "Anna", "Bob",
+         "800*600", 100, 0, crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "100", "0"})},
+        {"only two lines", "Anna\r\nBob\r\n", "Anna", "Bob", "0*0", 0, 0,
+         crlf_lines({"Anna", "Bob", "0", "0", "0", "0", "0", "0", "0"})},
+    };
+    for (const LoadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session session({.options = c.file});
+        ASSERT_TRUE(session.ready());
+        Launcher& launcher = *session.launcher;
+        EXPECT_EQ(launcher.text(kPlayer1Field), c.player1);
+        EXPECT_EQ(launcher.text(kPlayer2Field), c.player2);
+        std::vector<std::string> items = launcher.list_items();
+        ASSERT_EQ(items.size(), 18u);
+        EXPECT_EQ(items.back(), c.resolution);
+        EXPECT_EQ(launcher.list_selection(), kCurrentResolutionItem);
+        EXPECT_EQ(launcher.slider_position(kMusicSlider), c.music);
+        EXPECT_EQ(launcher.slider_position(kSoundSlider), c.sound);
+        ASSERT_TRUE(launcher.to_foreground());
+        EXPECT_EQ(save_and_cancel(launcher, session.folder, c.saved), 0u);
+    }
+}
+
+}  // namespace
+}  // namespace launcher_e2e

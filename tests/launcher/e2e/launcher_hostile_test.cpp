@@ -1,0 +1,280 @@
+// The launcher under hostile conditions: a missing or odd "Data" folder and options file, files
+// it may not write or open, a huge file, binary bytes, a game that is missing or no program, and a
+// flood of messages. In every case it shows its window, ends with exit code 0 when asked, never
+// crashes or hangs, and leaves an options file that existed either untouched or as nine lines
+// with CR LF.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/launcher/e2e/launcher_driver.h"
+
+namespace launcher_e2e {
+namespace {
+
+constexpr int kHugeFileWindowTimeoutMs = 1500000;
+constexpr int kFloodDrainTimeoutMs = 900000;
+constexpr int kFloodSize = 100000;
+
+// What the launcher may leave of an options file: the same bytes, or nine lines with CR LF.
+void expect_untouched_or_nine_lines(const std::optional<std::string>& before, const std::optional<std::string>& after) {
+    if (after == before) return;
+    ASSERT_TRUE(after.has_value()) << "the options file is gone";
+    std::optional<std::vector<std::string>> lines = split_crlf_lines(*after);
+    EXPECT_TRUE(lines && lines->size() == 9)
+        << "neither untouched nor nine lines with CR LF: " << printable(after->substr(0, 400));
+}
+
+// Saves, then leaves with "Abbrechen": the launcher must go on after a save that failed.
+std::optional<DWORD> save_then_cancel(Launcher& launcher) {
+    EXPECT_TRUE(launcher.to_foreground());
+    EXPECT_TRUE(launcher.press_button(kSaveButton)) << "\"Speichern\" did not show pressed";
+    EXPECT_TRUE(launcher.answers()) << "the launcher stopped answering after \"Speichern\"";
+    return launcher.cancel();
+}
+
+// A cheap fingerprint of a large file (FNV-1a over all bytes), read in pieces.
+std::optional<std::uint64_t> fingerprint(const std::string& path, std::uint64_t* size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::uint64_t hash = 1469598103934665603ull;
+    std::vector<unsigned char> chunk(1 << 20);
+    DWORD got = 0;
+    *size = 0;
+    while (ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) && got > 0) {
+        for (DWORD index = 0; index < got; ++index) hash = (hash ^ chunk[index]) * 1099511628211ull;
+        *size += got;
+    }
+    CloseHandle(file);
+    return hash;
+}
+
+TEST(LauncherHostile, DataFolderMissing) {
+    Session session({.data = false, .options = std::nullopt});
+    ASSERT_TRUE(session.ready());
+    EXPECT_EQ(save_then_cancel(*session.launcher), 0u);
+    EXPECT_FALSE(folder_exists(session.folder / "Data"));
+}
+
+TEST(LauncherHostile, OptionsFileIsAFolder) {
+    GameFolder folder({.data = true, .options = std::nullopt});
+    ASSERT_TRUE(folder.ready());
+    ASSERT_TRUE(CreateDirectoryA(folder.options_path().c_str(), nullptr));
+    ASSERT_TRUE(write_file(folder.options_path() + "\\inside.txt", "x"));
+    Launcher launcher(folder);
+    ASSERT_TRUE(launcher.wait_window());
+    EXPECT_EQ(launcher.text(kPlayer1Field), "");
+    EXPECT_EQ(launcher.list_items().back(), "0*0");
+    EXPECT_EQ(save_then_cancel(launcher), 0u);
+    EXPECT_TRUE(folder_exists(folder.options_path()));
+    EXPECT_EQ(read_file(folder.options_path() + "\\inside.txt"), "x");
+}
+
+const std::string kOptions = crlf_lines({"Anna", "Bob", "1", "0", "1024", "768", "0", "30", "70"});
+
+TEST(LauncherHostile, ReadOnlyOptionsFile) {
+    GameFolder folder({.options = kOptions});
+    ASSERT_TRUE(folder.ready());
+    ASSERT_TRUE(SetFileAttributesA(folder.options_path().c_str(), FILE_ATTRIBUTE_READONLY));
+    // Whether the attribute keeps writers out is the platform's decision (Wine running as root, for
+    // one, lets them in); ask it the way the launcher's save opens the file.
+    HANDLE probe =
+        CreateFileA(folder.options_path().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool writable = probe != INVALID_HANDLE_VALUE;
+    if (writable) {
+        CloseHandle(probe);
+        std::printf("this platform lets a read-only file be opened for writing\n");
+    }
+    Launcher launcher(folder);
+    ASSERT_TRUE(launcher.wait_window());
+    EXPECT_EQ(launcher.text(kPlayer1Field), "Anna");
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.choose_with_keyboard(2));
+    EXPECT_EQ(save_then_cancel(launcher), 0u);
+    EXPECT_EQ(folder.options(),
+              writable ? crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "30", "70"}) : kOptions);
+    EXPECT_TRUE(GetFileAttributesA(folder.options_path().c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST(LauncherHostile, OptionsFileOpenElsewhereForReadingOnly) {
+    // Another reader that shares reading only: the launcher can load, but no save can open the file.
+    GameFolder folder({.options = kOptions});
+    ASSERT_TRUE(folder.ready());
+    HANDLE reader = CreateFileA(folder.options_path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    {
+        Launcher launcher(folder);
+        EXPECT_TRUE(launcher.wait_window());
+        if (launcher.window()) {
+            EXPECT_EQ(launcher.text(kPlayer1Field), "Anna");
+            EXPECT_EQ(launcher.list_items().back(), "1024*768");
+            EXPECT_TRUE(launcher.to_foreground());
+            EXPECT_TRUE(launcher.choose_with_keyboard(2));
+            EXPECT_EQ(save_then_cancel(launcher), 0u);
+        }
+    }
+    CloseHandle(reader);
+    EXPECT_EQ(folder.options(), kOptions);
+}
+
+TEST(LauncherHostile, OptionsFileHeldOpenWithoutSharing) {
+    GameFolder folder({.options = kOptions});
+    ASSERT_TRUE(folder.ready());
+    HANDLE held = CreateFileA(folder.options_path().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    {
+        Launcher launcher(folder);
+        EXPECT_TRUE(launcher.wait_window());
+        if (launcher.window()) {
+            // Nothing could be read: the record is empty.
+            EXPECT_EQ(launcher.text(kPlayer1Field), "");
+            EXPECT_EQ(launcher.list_items().back(), "0*0");
+            EXPECT_EQ(save_then_cancel(launcher), 0u);
+        }
+    }
+    CloseHandle(held);
+    EXPECT_EQ(folder.options(), kOptions);
+}
+
+TEST(LauncherHostile, HundredMegabytesWithoutLineBreak) {
+    GameFolder folder({.options = ""});
+    ASSERT_TRUE(folder.ready());
+    {
+        std::string block(1 << 20, '\0');
+        for (std::size_t index = 0; index < block.size(); ++index) block[index] = static_cast<char>('a' + index % 26);
+        HANDLE file = CreateFileA(folder.options_path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        bool ok = true;
+        for (int megabyte = 0; megabyte < 100 && ok; ++megabyte) {
+            DWORD written = 0;
+            ok = WriteFile(file, block.data(), static_cast<DWORD>(block.size()), &written, nullptr) &&
+                 written == block.size();
+        }
+        CloseHandle(file);
+        ASSERT_TRUE(ok);
+    }
+    std::uint64_t size_before = 0, size_after = 0;
+    std::optional<std::uint64_t> before = fingerprint(folder.options_path(), &size_before);
+    ASSERT_EQ(size_before, 100u << 20);
+
+    Launcher launcher(folder);
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(launcher.wait_window(kHugeFileWindowTimeoutMs))
+        << "no window within " << kHugeFileWindowTimeoutMs / 1000 << " s";
+    std::printf("the window showed after %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
+    // How much of a 100 MB name a one-line field takes is the platform's affair; the rest of the
+    // record is empty, as nothing follows the first line.
+    EXPECT_EQ(launcher.text(kPlayer2Field), "");
+    EXPECT_EQ(launcher.list_items().back(), "0*0");
+    EXPECT_EQ(launcher.slider_position(kMusicSlider), 0);
+    EXPECT_TRUE(launcher.to_foreground());
+    EXPECT_EQ(launcher.cancel(), 0u);
+    EXPECT_EQ(fingerprint(folder.options_path(), &size_after), before);
+    EXPECT_EQ(size_after, size_before);
+}
+
+TEST(LauncherHostile, BinaryBytesNulBytesAndLongNumbers) {
+    const std::vector<std::string> files = {
+        std::string("\x01\x02\xFF\xFE name\0hidden\r\n\x80\x81\x9F\x7F\r\n", 27) +
+            "123456789012345678901234567890\r\n-99999999999999999999999999\r\n$FFFFFFFFFFFFFFFFFFFF\r\n"
+            "%11111111111111111111111111111111111111111111111111111111111111111111\r\n" +
+            std::string("\0\0\0\r\n", 5) + "18446744073709551616\r\n9223372036854775808\r\n",
+        std::string(4096, '\0') + "after the NULs\r\n",
+        std::string("\r\n\r\n\r\n", 6) + std::string(9000, '9') + "\r\n" + std::string(9000, '-') + "\r\n",
+    };
+    for (std::size_t index = 0; index < files.size(); ++index) {
+        SCOPED_TRACE("file " + std::to_string(index));
+        GameFolder folder({.options = files[index]});
+        ASSERT_TRUE(folder.ready());
+        Launcher launcher(folder);
+        ASSERT_TRUE(launcher.wait_window());
+        EXPECT_EQ(launcher.list_items().size(), 18u);
+        int music = launcher.slider_position(kMusicSlider);
+        EXPECT_TRUE(music >= 0 && music <= 100) << music;
+        EXPECT_EQ(save_then_cancel(launcher), 0u);
+        std::optional<std::string> after = folder.options();
+        expect_untouched_or_nine_lines(files[index], after);
+    }
+}
+
+TEST(LauncherHostile, GameMissingOrNoProgram) {
+    struct Case {
+        const char* name;
+        GameSetup setup;
+        const char* fake_game;  // bytes of a "Zindrop Alpha.exe" that is no program, or null
+    };
+    const std::vector<Case> cases = {
+        {"missing, and no Data folder", {.game = false, .data = false, .options = std::nullopt}, nullptr},
+        {"a text file", {.game = false, .data = true, .options = kOptions}, "This is no program.\r\n"},
+        {"an empty file", {.game = false, .data = true, .options = kOptions}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GameFolder folder(c.setup);
+        ASSERT_TRUE(folder.ready());
+        if (c.fake_game) {
+            ASSERT_TRUE(write_file(folder / "Zindrop Alpha.exe", c.fake_game));
+        }
+        std::optional<std::string> before = folder.options();
+        Launcher launcher(folder);
+        ASSERT_TRUE(launcher.wait_window());
+        // The shell may show a message of its own about the program it cannot start.
+        launcher.start_dialog_watchdog();
+        ASSERT_TRUE(launcher.to_foreground());
+        EXPECT_TRUE(launcher.use_button(
+            kLaunchButton, [&] { return !launcher.running(); }, kStateTimeoutMs));
+        EXPECT_EQ(launcher.wait_exit(), 0u);
+        for (const ForeignWindow& shown : launcher.foreign_windows())
+            std::printf("%s: the shell showed \"%s\" (%s)\n", c.name, shown.title.c_str(), shown.class_name.c_str());
+        EXPECT_TRUE(wait_descendants_gone(launcher.process_id(), kExitTimeoutMs));
+        EXPECT_FALSE(file_exists(folder.report_path()));
+        EXPECT_EQ(folder.options(), before);
+    }
+}
+
+TEST(LauncherHostile, FloodOfPostedMessages) {
+    GameFolder folder({.options = kOptions});
+    ASSERT_TRUE(folder.ready());
+    Launcher launcher(folder);
+    ASSERT_TRUE(launcher.wait_window());
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
+
+    // Until the platform refuses one: its queue has a limit on some systems.
+    int accepted = 0;
+    DWORD refusal = 0;
+    for (int index = 0; index < kFloodSize; ++index) {
+        UINT message = index % 2 ? WM_USER + static_cast<UINT>(index % 256) : WM_NULL;
+        if (!PostMessageA(launcher.window(), message, 0, 0)) {
+            refusal = GetLastError();
+            break;
+        }
+        ++accepted;
+    }
+    std::printf("%d of %d messages accepted (refusal %lu)\n", accepted, kFloodSize,
+                static_cast<unsigned long>(refusal));
+    EXPECT_GT(accepted, 0);
+    EXPECT_TRUE(launcher.answers()) << "a sent message must still get an answer during the flood";
+
+    // Typed input queues behind every posted message: once it shows, the flood is through.
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(launcher.type("Q"));
+    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "AnnaQ", kFloodDrainTimeoutMs));
+    std::printf("the flood was handled after %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
+    EXPECT_TRUE(launcher.answers());
+    EXPECT_EQ(launcher.cancel(), 0u);
+    EXPECT_EQ(folder.options(), kOptions);
+}
+
+}  // namespace
+}  // namespace launcher_e2e
