@@ -5,8 +5,9 @@ wine_env() {
     export WINEPREFIX="$1"
     export WINEARCH=win64
     export WINEDEBUG="${WINEDEBUG:--all}"
-    # Without these overrides the first start offers to install Mono and Gecko and hangs headless runs.
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # Without these overrides the first start offers to install Mono and Gecko and hangs headless
+    # runs; the menu builder only makes desktop shortcuts, which a private prefix never needs.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
 
 # Makes the prefix once (serialised: parallel first starts in one prefix race each other).
