@@ -111,8 +111,8 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
         EXPECT_STREQ(class_name, want.class_name);
         RECT rect = client_rect_of(control, window);
         if (want.id == kResolutionList) {
-            // Asked for 20 pixels closed; the selection field is sized so that the frame adds up to
-            // that, in whole pixels of the platform's item height.
+            // Asked for 20 pixels closed: the selection field is sized so that with its frame it comes
+            // to that, as far as the platform's sizing of the field allows.
             EXPECT_EQ(describe({rect.left, rect.top, rect.right, rect.top}), describe({80, 80, 270, 80}));
             EXPECT_NEAR(rect.bottom - rect.top, 20, 2) << "closed height of the drop-down list";
         } else {
