@@ -11,7 +11,16 @@ constexpr std::int32_t launch_pipe_input = 16;
 constexpr std::int32_t launch_pipe_errors = 32;
 constexpr std::int32_t launch_input_from = 64;
 
-struct Program;
+// A program started under launch_keep. The handles are the platform's (HANDLE); null is none.
+struct Program {
+    void* process;            // the started process; stays open (null if the shell gave none)
+    std::int32_t process_id;  // -1 when the program was started through the shell
+    void* input_pipe;         // write end of the program's standard input
+    void* output_pipe;        // read end of the program's standard output
+    void* error_pipe;         // read end of the program's standard error
+    Program* next;            // the program list, newest first
+    Program* previous;
+};
 
 // Start-up routine, before any launch.
 void programs_start();
@@ -19,3 +28,5 @@ void programs_start();
 std::intptr_t program_run(const char* file, const char* parameters, const char* directory, std::int32_t flags,
                           Program* sender);
 std::intptr_t program_run(const char* file);
+// The newest Program object, or null.
+Program* program_list_first();
