@@ -70,7 +70,7 @@ BOOL WINAPI fake_enum_display_devices(LPCSTR device, DWORD index, DISPLAY_DEVICE
     }
     *found = DISPLAY_DEVICEA{};
     found->cb = sizeof *found;
-    devices[index].name.copy(found->DeviceName, sizeof found->DeviceName - 1);
+    devices[index].name.copy(found->DeviceName, sizeof found->DeviceName);
     found->StateFlags = devices[index].flags;
     return TRUE;
 }
@@ -97,7 +97,7 @@ BOOL WINAPI fake_get_monitor_info(HMONITOR monitor, MONITORINFO* info) {
     auto* extended = reinterpret_cast<MONITORINFOEXA*>(info);
     // Only the rectangle handed to the enumeration counts.
     extended->rcMonitor = RECT{-9999, -9999, 0, 0};
-    g_world.monitors[n].device.copy(extended->szDevice, sizeof extended->szDevice - 1);
+    g_world.monitors[n].device.copy(extended->szDevice, sizeof extended->szDevice);
     return TRUE;
 }
 
@@ -269,6 +269,15 @@ TEST_F(DesktopsTest, TheMonitorPassPlacesDesktopsByExactDeviceName) {
         ASSERT_EQ(desktops_examine(), 3);
         EXPECT_EQ(summary(), "D1 1920, D2 1280, D3 800") << missing;
     }
+}
+
+// The platform fills a 32-byte name without a terminating NUL when the name takes all 32.
+TEST_F(DesktopsTest, ANameThatFillsItsFieldIsCutToStayTerminated) {
+    const std::string full(kDesktopNameSize, 'X');
+    g_world.devices = {{full, kPrimary, 1024}};
+    g_world.monitors = {{full, 5, 6}};
+    ASSERT_EQ(desktops_examine(), 1);
+    EXPECT_EQ(summary(), full.substr(0, kDesktopNameSize - 1) + " 1024 @5,6");
 }
 
 TEST_F(DesktopsTest, WithoutTheDevicePathOneDesktopCoversTheScreen) {
