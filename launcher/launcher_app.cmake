@@ -1,10 +1,9 @@
 # The launcher executable and its resources.
-# Excluded from the default build while the toolkit parts it needs are being written.
-add_library(launcher_app STATIC EXCLUDE_FROM_ALL launcher_main.cpp options_window.cpp commands.cpp)
+add_library(launcher_app STATIC launcher_main.cpp options_window.cpp commands.cpp)
 target_link_libraries(launcher_app PUBLIC launcher_core toolkit_ui toolkit_desktop toolkit_process)
 launcher_warnings(launcher_app)
 
-add_executable(launcher WIN32 EXCLUDE_FROM_ALL main.cpp resources/launcher.rc)
+add_executable(launcher WIN32 main.cpp resources/launcher.rc)
 target_link_libraries(launcher PRIVATE launcher_app)
 launcher_warnings(launcher)
 if(MSVC)
