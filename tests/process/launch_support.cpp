@@ -81,7 +81,13 @@ TemporaryFolder::TemporaryFolder() {
 }
 
 TemporaryFolder::~TemporaryFolder() {
+    // A program started without a handle to wait on may still be ending in the folder.
+    const ULONGLONG deadline = GetTickCount64() + 10000;
     folder_remove(path_);
+    while (file_exists(path_) && GetTickCount64() < deadline) {
+        Sleep(50);
+        folder_remove(path_);
+    }
 }
 
 WorkingDirectory::WorkingDirectory(const std::string& path) : previous_(working_directory()) {
@@ -125,23 +131,14 @@ bool file_write(const std::string& path, const std::string& text) {
     return file.get() != INVALID_HANDLE_VALUE && pipe_write_all(file.get(), text);
 }
 
-bool file_wait(const std::string& path, DWORD milliseconds) {
-    const std::string folder = path.substr(0, path.find_last_of('\\'));
-    HANDLE change = FindFirstChangeNotificationA(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+std::string file_wait_text(const std::string& path, DWORD milliseconds) {
     const ULONGLONG deadline = GetTickCount64() + milliseconds;
-    bool found = file_exists(path);
-    while (!found && GetTickCount64() < deadline) {
-        // The notification wakes the wait early; the short bound covers a platform that sends none.
-        if (change != INVALID_HANDLE_VALUE) {
-            WaitForSingleObject(change, 100);
-            FindNextChangeNotification(change);
-        } else {
-            Sleep(50);
-        }
-        found = file_exists(path);
+    std::string text = file_read(path);
+    while (text.empty() && GetTickCount64() < deadline) {
+        Sleep(20);
+        text = file_read(path);
     }
-    if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
-    return found;
+    return text;
 }
 
 std::string pipe_read_all(HANDLE pipe, DWORD milliseconds) {

@@ -61,8 +61,8 @@ bool file_exists(const std::string& path);
 // The file's bytes, or the empty text when it cannot be read.
 std::string file_read(const std::string& path);
 bool file_write(const std::string& path, const std::string& text);
-// Waits until the file exists, up to `milliseconds`.
-bool file_wait(const std::string& path, DWORD milliseconds);
+// Waits up to `milliseconds` for the file to hold text, and gives that text.
+std::string file_wait_text(const std::string& path, DWORD milliseconds);
 
 // Reads until the writing end is closed or `milliseconds` have passed, so that a program that
 // never lets go of its end fails a test instead of hanging it.

@@ -119,12 +119,13 @@ TEST_F(ProgramsShellTest, ANameWithAFolderStartsThroughTheShellInThatFolder) {
     // launch_wait waited for the program the shell started.
     EXPECT_EQ(WaitForSingleObject(program->process, 0), WAIT_OBJECT_0);
     EXPECT_EQ(text_line(file_read(folder_.file("sub\\helper-report.txt")), 1), folder_.file("sub"));
-    DeleteFileA(folder_.file("sub\\helper-report.txt").c_str());
 
     // The launcher's own form: no flags, the result 1, nothing kept.
-    EXPECT_EQ(program_run("sub\\doc.zzlaunchtest"), 1);
-    ASSERT_TRUE(file_wait(folder_.file("sub\\helper-report.txt"), kProgramTimeout));
-    EXPECT_EQ(text_line(file_read(folder_.file("sub\\helper-report.txt")), 1), folder_.file("sub"));
+    ASSERT_TRUE(CreateDirectoryA(folder_.file("sub2").c_str(), nullptr));
+    ASSERT_TRUE(file_write(folder_.file("sub2\\doc.zzlaunchtest"), "a document"));
+    EXPECT_EQ(program_run("sub2\\doc.zzlaunchtest"), 1);
+    const std::string report = file_wait_text(folder_.file("sub2\\helper-report.txt"), kProgramTimeout);
+    EXPECT_EQ(text_line(report, 1), folder_.file("sub2"));
     EXPECT_EQ(program_list_first(), program);
 }
 

@@ -190,8 +190,7 @@ TEST_F(ProgramsTest, TheLaunchersCallStartsANameFromTheWorkingDirectory) {
     ASSERT_TRUE(CopyFileA(helper_.c_str(), folder_.file("Zz Launch Helper.exe").c_str(), FALSE));
     WorkingDirectory inside(folder_.path());
     EXPECT_EQ(program_run("Zz Launch Helper.exe"), 1);
-    ASSERT_TRUE(file_wait(folder_.file("helper-report.txt"), kProgramTimeout));
-    const std::string report = file_read(folder_.file("helper-report.txt"));
+    const std::string report = file_wait_text(folder_.file("helper-report.txt"), kProgramTimeout);
     EXPECT_EQ(text_line(report, 0), "\"Zz Launch Helper.exe\"");
     EXPECT_EQ(text_line(report, 1), folder_.path());
 }
