@@ -1,6 +1,7 @@
 #include "toolkit/files/file_channels.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -154,6 +155,62 @@ std::intptr_t channel_open(std::int32_t channel, const char* name, OsOpen mode) 
     return channel == ANY_NUMBER ? identity : handle;
 }
 
+// A line being read, on the private heap.
+struct LineGather {
+    char* block = nullptr;
+    std::size_t capacity = 0;
+    std::size_t length = 0;
+};
+
+bool is_line_end(unsigned char byte) {
+    return byte == '\r' || byte == '\n' || byte == 0;
+}
+
+// The high bit of each byte of a word that is 0, and no other bit.
+std::uint64_t zero_bytes(std::uint64_t word) {
+    constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7Fu;
+    return ~(((word & kLowBits) + kLowBits) | word | kLowBits);
+}
+
+// The number of bytes before the first line end (CR, LF or NUL) in [from, end). Eight bytes at a
+// time where the byte order lets the lowest marked bit name the first of them.
+std::size_t line_run(const unsigned char* from, const unsigned char* end) {
+    constexpr std::uint64_t kCrs = 0x0D0D0D0D0D0D0D0Du;
+    constexpr std::uint64_t kLfs = 0x0A0A0A0A0A0A0A0Au;
+    const unsigned char* next = from;
+    if constexpr (std::endian::native == std::endian::little) {
+        while (end - next >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, next, sizeof word);
+            std::uint64_t ends = zero_bytes(word) | zero_bytes(word ^ kCrs) | zero_bytes(word ^ kLfs);
+            if (ends)
+                return static_cast<std::size_t>(next - from) + static_cast<std::size_t>(std::countr_zero(ends)) / 8;
+            next += 8;
+        }
+    }
+    while (next != end && !is_line_end(*next)) ++next;
+    return static_cast<std::size_t>(next - from);
+}
+
+// Appends bytes, growing the block a chunk at a time; the bytes appended, fewer when a chunk
+// cannot be had.
+std::size_t line_gather(LineGather& line, const unsigned char* bytes, std::size_t length) {
+    std::size_t done = 0;
+    while (done < length) {
+        if (line.length == line.capacity) {
+            void* grown = heap_realloc(line.block, line.capacity + kLineChunk);
+            if (!grown) break;
+            line.block = static_cast<char*>(grown);
+            line.capacity += kLineChunk;
+        }
+        std::size_t piece = std::min(length - done, line.capacity - line.length);
+        std::memcpy(line.block + line.length, bytes + done, piece);
+        line.length += piece;
+        done += piece;
+    }
+    return done;
+}
+
 }  // namespace
 
 void file_channels_init() {
@@ -188,35 +245,63 @@ std::int64_t file_write_text(std::int32_t channel, const char* text) {
 std::string file_read_line(std::int32_t channel) {
     FileChannel* record = channel_find(channel);
     if (!record) return {};
-    std::size_t capacity = kLineChunk;
-    auto* line = static_cast<char*>(heap_alloc(capacity));
-    if (!line) return {};
-    std::size_t length = 0;
-    unsigned char byte = 0;
-    while (channel_read(record, &byte, 1) == 1 && byte != 0 && byte != '\n') {
+    LineGather line;
+    // The read-ahead's run of ordinary bytes, found before the block is taken so that a line that
+    // ends inside it gets a block of its own size: no 4 KiB to clear.
+    std::size_t first = kLineChunk;
+    std::size_t run = 0;
+    bool run_known = false;
+    if (record->buffer && record->direction == kDirectionRead && record->count > 0) {
+        const unsigned char* unread = record->buffer + (record->filled - record->count);
+        run = line_run(unread, unread + record->count);
+        run_known = true;
+        if (run < static_cast<std::size_t>(record->count)) first = std::min(run, kLineChunk);
+    }
+    line.block = static_cast<char*>(heap_alloc(first));
+    if (!line.block) return {};
+    line.capacity = first;
+    for (;;) {
+        if (record->buffer && record->direction == kDirectionRead && record->count > 0) {
+            // Whole runs of ordinary bytes straight from the buffer.
+            const unsigned char* unread = record->buffer + (record->filled - record->count);
+            const std::size_t available = static_cast<std::size_t>(record->count);
+            if (!run_known) run = line_run(unread, unread + available);
+            run_known = false;
+            const std::size_t taken = line_gather(line, unread, run);
+            record->count -= static_cast<std::int32_t>(taken);
+            if (taken < run) break;  // out of memory: the rest stays unread
+            if (run == available) continue;
+            const unsigned char end = unread[run];
+            --record->count;
+            if (end == '\r' && record->count > 0) {
+                if (unread[run + 1] == '\n') --record->count;
+                break;
+            }
+            if (end != '\r') break;
+            // A CR at the end of the read-ahead: the byte after it comes from the next refill.
+            unsigned char next = 0;
+            if (channel_read(record, &next, 1) == 1 && next != '\n') channel_unread(record);
+            break;
+        }
+        unsigned char byte = 0;
+        if (channel_read(record, &byte, 1) != 1 || byte == 0 || byte == '\n') break;
         if (byte == '\r') {
             if (channel_read(record, &byte, 1) == 1 && byte != '\n') channel_unread(record);
             break;
         }
-        if (length == capacity) {
-            void* grown = heap_realloc(line, capacity + kLineChunk);
-            if (!grown) {
-                // Out of memory: hand back what fits and leave the rest of the line for the next read.
-                channel_unread(record);
-                break;
-            }
-            line = static_cast<char*>(grown);
-            capacity += kLineChunk;
+        if (line_gather(line, &byte, 1) == 0) {
+            // Out of memory: hand back what fits and leave the rest of the line for the next read.
+            channel_unread(record);
+            break;
         }
-        line[length++] = static_cast<char>(byte);
     }
     std::string text;
     try {
-        text.assign(line, length);
+        text.assign(line.block, line.length);
     } catch (const std::bad_alloc&) {
         // No exception leaves the toolkit: the caller gets the empty text.
     }
-    heap_free(line);
+    heap_free(line.block);
     return text;
 }
 

@@ -13,8 +13,12 @@
 namespace {
 
 // Descriptor 0 is a valid descriptor but 0 means "no file" above the seam: keep them one apart.
-OsFile from_descriptor(int descriptor) { return static_cast<OsFile>(descriptor) + 1; }
-int to_descriptor(OsFile file) { return static_cast<int>(file - 1); }
+OsFile from_descriptor(int descriptor) {
+    return static_cast<OsFile>(descriptor) + 1;
+}
+int to_descriptor(OsFile file) {
+    return static_cast<int>(file - 1);
+}
 
 OsFile posix_file_open(const char* name, OsOpen mode) {
     // The toolkit's callers name files the Windows way ("Data\Optionen.txt").
@@ -65,7 +69,8 @@ std::int32_t posix_file_write(OsFile file, const void* source, std::int32_t coun
 }
 
 std::int64_t posix_file_seek(OsFile file, std::int64_t distance, OsSeekFrom from) {
-    off_t position = lseek(to_descriptor(file), static_cast<off_t>(distance), from == OsSeekFrom::begin ? SEEK_SET : SEEK_CUR);
+    off_t position =
+        lseek(to_descriptor(file), static_cast<off_t>(distance), from == OsSeekFrom::begin ? SEEK_SET : SEEK_CUR);
     return position < 0 ? -1 : static_cast<std::int64_t>(position);
 }
 
@@ -74,7 +79,9 @@ bool posix_file_truncate(OsFile file) {
     return position >= 0 && ftruncate(to_descriptor(file), position) == 0;
 }
 
-void posix_file_close(OsFile file) { close(to_descriptor(file)); }
+void posix_file_close(OsFile file) {
+    close(to_descriptor(file));
+}
 
 // malloc has no heaps of its own: each block carries a header that links it into its heap, so
 // that destroying the heap frees what is still allocated, as a Win32 heap does.
@@ -88,7 +95,9 @@ struct PosixHeap {
     BlockHeader* first = nullptr;
 };
 
-BlockHeader* header_of(void* block) { return static_cast<BlockHeader*>(block) - 1; }
+BlockHeader* header_of(void* block) {
+    return static_cast<BlockHeader*>(block) - 1;
+}
 
 void link_block(PosixHeap* heap, BlockHeader* header) {
     header->previous = nullptr;
@@ -105,12 +114,17 @@ void unlink_block(PosixHeap* heap, BlockHeader* header) {
     if (header->next) header->next->previous = header->previous;
 }
 
-OsHeap posix_heap_create() { return new (std::nothrow) PosixHeap; }
+OsHeap posix_heap_create() {
+    return new (std::nothrow) PosixHeap;
+}
 
 void* posix_heap_alloc(OsHeap heap, std::size_t size) {
     if (size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
-    auto* header = static_cast<BlockHeader*>(std::calloc(1, sizeof(BlockHeader) + size));
+    // malloc and a clear rather than calloc: glibc's calloc bypasses its per-thread cache, which
+    // makes small blocks several times dearer.
+    auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
     if (!header) return nullptr;
+    std::memset(header + 1, 0, size);
     header->size = size;
     link_block(static_cast<PosixHeap*>(heap), header);
     return header + 1;
@@ -150,14 +164,17 @@ void posix_heap_destroy(OsHeap heap) {
 }
 
 constexpr OsSeam kPlatform = {
-    posix_file_open,   posix_file_read,   posix_file_write,   posix_file_seek,   posix_file_truncate,
-    posix_file_close,  posix_heap_create, posix_heap_alloc,   posix_heap_realloc, posix_heap_free,
-    posix_heap_destroy,
+    posix_file_open,   posix_file_read,  posix_file_write,   posix_file_seek, posix_file_truncate, posix_file_close,
+    posix_heap_create, posix_heap_alloc, posix_heap_realloc, posix_heap_free, posix_heap_destroy,
 };
 
 OsSeam g_seam = kPlatform;
 
 }  // namespace
 
-OsSeam& os_seam() { return g_seam; }
-const OsSeam& os_seam_platform() { return kPlatform; }
+OsSeam& os_seam() {
+    return g_seam;
+}
+const OsSeam& os_seam_platform() {
+    return kPlatform;
+}
