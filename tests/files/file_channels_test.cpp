@@ -33,6 +33,13 @@ std::int32_t counting_read(OsFile file, void* destination, std::int32_t count) {
     return os_seam_platform().file_read(file, destination, count);
 }
 
+int g_os_seeks = 0;
+
+std::int64_t counting_seek(OsFile file, std::int64_t distance, OsSeekFrom from) {
+    ++g_os_seeks;
+    return os_seam_platform().file_seek(file, distance, from);
+}
+
 void* failing_realloc(OsHeap, void*, std::size_t) {
     return nullptr;
 }
@@ -182,6 +189,30 @@ TEST_F(ChannelTest, LineReaderTakesOneOsReadPerBufferFull) {
     EXPECT_EQ(file_read_line(1), "");
     // 12,600 bytes fill four buffers; one more read meets the end of the file.
     EXPECT_EQ(g_os_reads, 5);
+}
+
+TEST_P(BothBufferings, PositionAndTruncateSeekOnlyWhenTheFilePointerIsElsewhere) {
+    put("s.txt", std::string(100, '#') + "\r\n");
+    ASSERT_NE(file_open(1, name("s.txt").c_str()), 0);
+    SeamPatch patch;
+    g_os_seeks = 0;
+    os_seam().file_seek = counting_seek;
+    for (const char* text : {"line 01", "line 02", "line 03"}) file_write_line(1, text);
+    EXPECT_EQ(file_position(1), 27);
+    EXPECT_NE(file_truncate(1), 0);
+    EXPECT_EQ(file_position(1), 27);
+    EXPECT_EQ(g_os_seeks, 0);
+    // Read-ahead leaves the file pointer behind the logical position: one seek puts it back.
+    EXPECT_EQ(file_seek(1, 0), 0u);
+    EXPECT_EQ(file_read_line(1), "line 01");
+    g_os_seeks = 0;
+    EXPECT_EQ(file_position(1), 9);
+    EXPECT_NE(file_truncate(1), 0);
+    EXPECT_EQ(g_os_seeks, file_buffer_size ? 1 : 0);
+    EXPECT_EQ(file_position(1), 9);
+    file_write_line(1, "end");
+    file_close(1);
+    EXPECT_EQ(bytes("s.txt"), "line 01\r\nend\r\n");
 }
 
 TEST_F(ChannelTest, OpeningsCreateEmptyAndFail) {

@@ -27,6 +27,9 @@ struct FileChannel {
     std::int32_t count;   // write: free bytes left; read: unread bytes left
     std::int32_t filled;  // read: bytes that the last refill delivered
     std::int32_t direction;
+    // Where the OS file pointer stands: every read, write and seek of the channel moves it, so the
+    // channel knows it without asking.
+    std::int64_t os_position;
 };
 
 ObjectTable* g_channels = nullptr;
@@ -35,13 +38,32 @@ FileChannel* channel_find(std::int32_t channel) {
     return object_table_find<FileChannel>(g_channels, channel);
 }
 
+std::int32_t os_read(FileChannel* channel, void* destination, std::int32_t count) {
+    std::int32_t done = os_seam().file_read(channel->handle, destination, count);
+    channel->os_position += done;
+    return done;
+}
+
+std::int32_t os_write(FileChannel* channel, const void* source, std::int32_t count) {
+    std::int32_t done = os_seam().file_write(channel->handle, source, count);
+    channel->os_position += done;
+    return done;
+}
+
+// A refused seek leaves the OS file pointer where it was.
+std::int64_t os_seek(FileChannel* channel, std::int64_t distance, OsSeekFrom from) {
+    std::int64_t position = os_seam().file_seek(channel->handle, distance, from);
+    if (position >= 0) channel->os_position = position;
+    return position;
+}
+
 // Writes out the pending output of a channel in the write direction. The buffer is empty
 // afterwards even when the write failed: those bytes are lost.
 std::int32_t file_flush(FileChannel* channel) {
     if (!channel->buffer || channel->direction != kDirectionWrite) return 0;
     std::int32_t pending = channel->buffer_size - channel->count;
     channel->count = channel->buffer_size;
-    return pending > 0 ? os_seam().file_write(channel->handle, channel->buffer, pending) : 0;
+    return pending > 0 ? os_write(channel, channel->buffer, pending) : 0;
 }
 
 // Leaves a buffered channel in the read direction with nothing read ahead.
@@ -53,12 +75,11 @@ void channel_drop_buffer(FileChannel* channel) {
 }
 
 std::int32_t channel_write(FileChannel* channel, const unsigned char* source, std::int32_t length) {
-    const OsSeam& os = os_seam();
-    if (!channel->buffer) return os.file_write(channel->handle, source, length);
+    if (!channel->buffer) return os_write(channel, source, length);
     if (channel->direction == kDirectionRead) {
         // Give back the read-ahead that the caller has not consumed, so that the write lands at
         // the logical position.
-        if (channel->count > 0) os.file_seek(channel->handle, -channel->count, OsSeekFrom::current);
+        if (channel->count > 0) os_seek(channel, -channel->count, OsSeekFrom::current);
         channel->direction = kDirectionWrite;
         channel->count = channel->buffer_size;
     }
@@ -69,15 +90,14 @@ std::int32_t channel_write(FileChannel* channel, const unsigned char* source, st
         return length;
     }
     file_flush(channel);
-    if (length >= channel->buffer_size) return os.file_write(channel->handle, source, length);
+    if (length >= channel->buffer_size) return os_write(channel, source, length);
     std::memcpy(channel->buffer, source, static_cast<std::size_t>(length));
     channel->count -= length;
     return length;
 }
 
 std::int32_t channel_read(FileChannel* channel, unsigned char* destination, std::int32_t wanted) {
-    const OsSeam& os = os_seam();
-    if (!channel->buffer) return os.file_read(channel->handle, destination, wanted);
+    if (!channel->buffer) return os_read(channel, destination, wanted);
     if (channel->direction == kDirectionWrite) channel_drop_buffer(channel);
     const unsigned char* unread = channel->buffer + (channel->filled - channel->count);
     if (channel->count >= wanted) {
@@ -89,8 +109,8 @@ std::int32_t channel_read(FileChannel* channel, unsigned char* destination, std:
     std::memcpy(destination, unread, static_cast<std::size_t>(copied));
     channel->count = 0;
     std::int32_t rest = wanted - copied;
-    if (rest >= channel->buffer_size) return copied + os.file_read(channel->handle, destination + copied, rest);
-    channel->filled = channel->count = os.file_read(channel->handle, channel->buffer, channel->buffer_size);
+    if (rest >= channel->buffer_size) return copied + os_read(channel, destination + copied, rest);
+    channel->filled = channel->count = os_read(channel, channel->buffer, channel->buffer_size);
     std::int32_t taken = std::min(rest, channel->count);
     std::memcpy(destination + copied, channel->buffer, static_cast<std::size_t>(taken));
     channel->count -= taken;
@@ -103,12 +123,12 @@ void channel_unread(FileChannel* channel) {
     if (channel->buffer && channel->count < channel->filled)
         ++channel->count;
     else
-        os_seam().file_seek(channel->handle, -1, OsSeekFrom::current);
+        os_seek(channel, -1, OsSeekFrom::current);
 }
 
 std::int64_t channel_position(FileChannel* channel) {
-    std::int64_t pointer = os_seam().file_seek(channel->handle, 0, OsSeekFrom::current);
-    if (pointer < 0 || !channel->buffer) return pointer;
+    std::int64_t pointer = channel->os_position;
+    if (!channel->buffer) return pointer;
     if (channel->direction == kDirectionRead) return pointer - channel->count;
     return pointer + (channel->buffer_size - channel->count);
 }
@@ -116,7 +136,7 @@ std::int64_t channel_position(FileChannel* channel) {
 // The new position, or -1 when the platform refuses it.
 std::int64_t channel_seek(FileChannel* channel, std::int64_t position) {
     if (channel->buffer) channel_drop_buffer(channel);
-    return os_seam().file_seek(channel->handle, position, OsSeekFrom::begin);
+    return os_seek(channel, position, OsSeekFrom::begin);
 }
 
 std::int64_t channel_write_bytes(FileChannel* channel, const char* text, std::size_t length) {
@@ -147,6 +167,7 @@ std::intptr_t channel_open(std::int32_t channel, const char* name, OsOpen mode) 
         return 0;
     }
     record->handle = handle;
+    record->os_position = 0;  // every mode opens at the start of the file
     record->direction = kDirectionRead;
     if (file_buffer_size > 0) {
         record->buffer = static_cast<unsigned char*>(heap_alloc(static_cast<std::size_t>(file_buffer_size)));
@@ -309,8 +330,10 @@ std::int32_t file_truncate(std::int32_t channel) {
     FileChannel* record = channel_find(channel);
     if (!record) return 0;
     std::int64_t position = channel_position(record);
-    // Cutting anywhere but at the logical position would destroy data.
-    if (position < 0 || channel_seek(record, position) != position) return 0;
+    if (record->buffer) channel_drop_buffer(record);
+    // Cutting anywhere but at the logical position would destroy data. After pending output has
+    // gone out the OS file pointer is mostly there already; read-ahead puts it further on.
+    if (record->os_position != position && os_seek(record, position, OsSeekFrom::begin) != position) return 0;
     return os_seam().file_truncate(record->handle) ? 1 : 0;
 }
 
