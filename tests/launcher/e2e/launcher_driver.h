@@ -156,18 +156,23 @@ class Launcher {
     bool to_foreground();
     bool click(POINT screen);
     bool click(int id);
-    // Presses a push button with the mouse and checks that it showed pressed before the release.
-    bool press_button(int id);
+    // Presses a push button, with Space on the focused button or with the mouse, and checks that
+    // it showed pressed before the release.
+    enum class Route { keyboard, mouse };
+    bool press_button(int id, Route route = Route::keyboard);
     // Presses the button until effect() holds. The launcher drops a button's event when the
     // second, non-blocking fetch of a pass of its loop takes it; a user then presses again, and
     // so does this, while the launcher's window stands and answers. Repeats are counted, and the
     // suite fails when they are more than rare (see press_statistics).
-    bool use_button(int id, const std::function<bool()>& effect, int effect_timeout_ms = kEffectTimeoutMs);
+    bool use_button(int id, const std::function<bool()>& effect, Route route = Route::keyboard,
+                    int effect_timeout_ms = kEffectTimeoutMs);
     // "Abbrechen" until the launcher has ended; its exit code, or nothing.
-    std::optional<DWORD> cancel();
+    std::optional<DWORD> cancel(Route route = Route::keyboard);
     // The close box, found by asking the window (WM_NCHITTEST), until the launcher has ended.
     std::optional<DWORD> close_with_close_box();
     bool drag(POINT from, POINT to);
+    // Moves the pointer out of the launcher's window.
+    bool park_pointer();
     bool key(WORD virtual_key, bool shift = false);
     bool key_with_ctrl(WORD virtual_key);
     bool keys(WORD virtual_key, int times);
@@ -199,6 +204,8 @@ class Launcher {
     DWORD process_id_ = 0;
     DWORD thread_id_ = 0;
     HWND window_ = nullptr;
+    POINT last_press_ = {-1000, -1000};
+    DWORD last_press_time_ = 0;
 
     std::atomic<bool> watching_{false};
     std::thread watchdog_;

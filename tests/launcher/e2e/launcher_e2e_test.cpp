@@ -27,11 +27,14 @@ std::string desktop_text() {
     return std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "*" + std::to_string(GetSystemMetrics(SM_CYSCREEN));
 }
 
-std::optional<DWORD> save_and_cancel(Launcher& launcher, const GameFolder& folder, const std::string& expected) {
-    EXPECT_TRUE(launcher.use_button(kSaveButton, [&] { return folder.options() == expected; }))
+// "Speichern", then "Abbrechen", both pressed the given way.
+std::optional<DWORD> save_and_cancel(Launcher& launcher, const GameFolder& folder, const std::string& expected,
+                                     Launcher::Route route = Launcher::Route::keyboard) {
+    EXPECT_TRUE(launcher.use_button(
+        kSaveButton, [&] { return folder.options() == expected; }, route))
         << "after \"Speichern\" the file holds " << printable(folder.options().value_or("<no file>")) << "\nexpected "
         << printable(expected);
-    return launcher.cancel();
+    return launcher.cancel(route);
 }
 
 struct ControlLayout {
@@ -263,7 +266,7 @@ TEST(LauncherLeave, AbbrechenEndsWithoutSavingAfterSliderMoves) {
     ASSERT_TRUE(launcher.keys(VK_LEFT, 10));
     EXPECT_TRUE(launcher.wait_slider(kSoundSlider, 60));
 
-    EXPECT_EQ(launcher.cancel(), 0u);
+    EXPECT_EQ(launcher.cancel(Launcher::Route::mouse), 0u);
     EXPECT_EQ(session.folder.options(), kBase);
 }
 
@@ -274,7 +277,8 @@ TEST(LauncherSave, ChoosingFromTheListWithTheMouse) {
     ASSERT_TRUE(launcher.to_foreground());
     ASSERT_TRUE(launcher.choose_with_mouse(2)) << "could not pick \"800*600\" with the mouse";
     EXPECT_EQ(
-        save_and_cancel(launcher, session.folder, crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "30", "70"})),
+        save_and_cancel(launcher, session.folder, crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "30", "70"}),
+                        Launcher::Route::mouse),
         0u);
 }
 
@@ -296,7 +300,8 @@ TEST(LauncherSave, NativeResolutionThenSaveWritesTheDesktopSize) {
     ASSERT_TRUE(session.ready());
     Launcher& launcher = *session.launcher;
     ASSERT_TRUE(launcher.to_foreground());
-    EXPECT_TRUE(launcher.use_button(kNativeButton, [&] { return launcher.list_items().back() == desktop_text(); }))
+    EXPECT_TRUE(launcher.use_button(
+        kNativeButton, [&] { return launcher.list_items().back() == desktop_text(); }, Launcher::Route::mouse))
         << "item 17 should read the desktop's size";
     EXPECT_TRUE(launcher.wait_selection(kCurrentResolutionItem));
     EXPECT_EQ(launcher.list_items().size(), 18u);
@@ -462,7 +467,7 @@ TEST(LauncherLaunch, StartsTheGameInTheWorkingDirectoryWithoutSaving) {
     ASSERT_TRUE(launcher.wait_text(kPlayer1Field, "AnnaX"));
 
     EXPECT_TRUE(launcher.use_button(
-        kLaunchButton, [&] { return !launcher.running(); }, kStateTimeoutMs));
+        kLaunchButton, [&] { return !launcher.running(); }, Launcher::Route::mouse, kStateTimeoutMs));
     EXPECT_EQ(launcher.wait_exit(), 0u);
     std::optional<std::string> report;
     EXPECT_TRUE(wait_for([&] { return (report = read_file(session.folder.report_path())).has_value(); }))
@@ -485,7 +490,7 @@ TEST(LauncherLaunch, WithTheGameMissingTheLauncherStillEndsWithZero) {
     launcher.start_dialog_watchdog();
     ASSERT_TRUE(launcher.to_foreground());
     EXPECT_TRUE(launcher.use_button(
-        kLaunchButton, [&] { return !launcher.running(); }, kStateTimeoutMs));
+        kLaunchButton, [&] { return !launcher.running(); }, Launcher::Route::keyboard, kStateTimeoutMs));
     EXPECT_EQ(launcher.wait_exit(), 0u);
     for (const ForeignWindow& shown : launcher.foreign_windows())
         std::printf("the shell showed \"%s\" (%s)\n", shown.title.c_str(), shown.class_name.c_str());

@@ -232,7 +232,7 @@ TEST(LauncherHostile, GameMissingOrNoProgram) {
         launcher.start_dialog_watchdog();
         ASSERT_TRUE(launcher.to_foreground());
         EXPECT_TRUE(launcher.use_button(
-            kLaunchButton, [&] { return !launcher.running(); }, kStateTimeoutMs));
+            kLaunchButton, [&] { return !launcher.running(); }, Launcher::Route::keyboard, kStateTimeoutMs));
         EXPECT_EQ(launcher.wait_exit(), 0u);
         for (const ForeignWindow& shown : launcher.foreign_windows())
             std::printf("%s: the shell showed \"%s\" (%s)\n", c.name, shown.title.c_str(), shown.class_name.c_str());
