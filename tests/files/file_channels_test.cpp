@@ -47,6 +47,13 @@ void* failing_alloc(OsHeap, std::size_t) {
     return nullptr;
 }
 
+int g_reallocs = 0;
+
+void* counting_realloc(OsHeap heap, void* block, std::size_t size) {
+    ++g_reallocs;
+    return os_seam_platform().heap_realloc(heap, block, size);
+}
+
 OsFile open_refusing_read_write_create(const char* name, OsOpen mode) {
     return mode == OsOpen::read_write_create ? 0 : os_seam_platform().file_open(name, mode);
 }
@@ -175,6 +182,20 @@ TEST_P(BothBufferings, FailedLineAllocationReturnsWhatFitsAndLosesNothing) {
     EXPECT_EQ(pieces[0], line.substr(0, 4096));
     EXPECT_EQ(pieces[0] + pieces[1] + pieces[2], line);
     EXPECT_EQ(file_read_line(1), "next");
+}
+
+// A line without a break may be as long as the file: its block must not be copied once per 4 KiB.
+TEST_F(ChannelTest, AVeryLongLineGrowsItsBlockByDoubling) {
+    const std::string line(8 << 20, 'x');
+    put("huge.txt", line + "\nend");
+    file_open_read(1, name("huge.txt").c_str());
+    SeamPatch patch;
+    g_reallocs = 0;
+    os_seam().heap_realloc = counting_realloc;
+    EXPECT_EQ(file_read_line(1), line);
+    EXPECT_EQ(file_read_line(1), "end");
+    // 8 MiB from 4 KiB is eleven doublings; growing by 4 KiB would take 2047 reallocations.
+    EXPECT_LE(g_reallocs, 12);
 }
 
 TEST_F(ChannelTest, LineReaderTakesOneOsReadPerBufferFull) {

@@ -213,16 +213,23 @@ std::size_t line_run(const unsigned char* from, const unsigned char* end) {
     return static_cast<std::size_t>(next - from);
 }
 
-// Appends bytes, growing the block a chunk at a time; the bytes appended, fewer when a chunk
-// cannot be had.
+// Appends bytes, growing the block when it is full; the bytes appended, fewer when no more memory
+// can be had. The block at least doubles each time: growing by a fixed chunk would copy a line of
+// n bytes n / 4096 times over, and a 100 MB line without a break would take hours.
 std::size_t line_gather(LineGather& line, const unsigned char* bytes, std::size_t length) {
     std::size_t done = 0;
     while (done < length) {
         if (line.length == line.capacity) {
-            void* grown = heap_realloc(line.block, line.capacity + kLineChunk);
+            std::size_t step = std::max(line.capacity, kLineChunk);
+            void* grown = heap_realloc(line.block, line.capacity + step);
+            if (!grown && step > kLineChunk) {
+                // Short of memory for the double: a last chunk may still fit.
+                step = kLineChunk;
+                grown = heap_realloc(line.block, line.capacity + step);
+            }
             if (!grown) break;
             line.block = static_cast<char*>(grown);
-            line.capacity += kLineChunk;
+            line.capacity += step;
         }
         std::size_t piece = std::min(length - done, line.capacity - line.length);
         std::memcpy(line.block + line.length, bytes + done, piece);
