@@ -17,7 +17,7 @@
 namespace launcher_e2e {
 namespace {
 
-constexpr int kHugeFileWindowTimeoutMs = 1500000;
+constexpr int kHugeFileWindowTimeoutMs = 600000;
 constexpr int kFloodDrainTimeoutMs = 900000;
 constexpr int kFloodSize = 100000;
 
