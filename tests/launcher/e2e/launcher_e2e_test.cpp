@@ -66,6 +66,7 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
     Launcher& launcher = *session.launcher;
     HWND window = launcher.window();
 
+    EXPECT_EQ(launcher.text(window), "Optionen");
     char class_name[64] = "";
     GetClassNameA(window, class_name, sizeof class_name);
     EXPECT_STREQ(class_name, "WindowClass_0");
@@ -118,6 +119,7 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
             // to that, as far as the platform's sizing of the field allows.
             EXPECT_EQ(describe({rect.left, rect.top, rect.right, rect.top}), describe({80, 80, 270, 80}));
             EXPECT_NEAR(rect.bottom - rect.top, 20, 2) << "closed height of the drop-down list";
+            EXPECT_EQ(GetWindowLongPtrA(control, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "a list that takes no typing";
         } else {
             EXPECT_EQ(describe(rect), describe(want.rect));
         }
