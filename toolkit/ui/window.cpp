@@ -1,7 +1,5 @@
 #include "toolkit/ui/window.h"
 
-#include <ole2.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -119,6 +117,26 @@ void make_accelerators(WindowRecord* record) {
     record->accel_table = CreateAcceleratorTableA(entries, 2);
 }
 
+// OLE is looked up by name on first use, so that a program whose windows are never drop targets
+// does not load it at start-up. Without it there is nothing to revoke.
+void revoke_drop_target(HWND hwnd) {
+    using RevokeDragDropFunction = HRESULT(WINAPI*)(HWND);
+    static const RevokeDragDropFunction revoke = []() -> RevokeDragDropFunction {
+        HMODULE library = LoadLibraryA("ole32.dll");
+        FARPROC address = library ? GetProcAddress(library, "RevokeDragDrop") : nullptr;
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+// GetProcAddress gives every entry point as FARPROC; the real signature is the one named here.
+#pragma GCC diagnostic ignored "-Wcast-function-type"
+#endif
+        return reinterpret_cast<RevokeDragDropFunction>(address);
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+    }();
+    if (revoke) revoke(hwnd);
+}
+
 }  // namespace
 
 ObjectTable* window_table() {
@@ -205,7 +223,7 @@ void window_close(std::int32_t number) {
     if (HWND owner = GetWindow(hwnd, GW_OWNER)) SetActiveWindow(owner);
     // Without the property the messages of the destruction raise no events.
     RemovePropA(hwnd, WINDOW_NUMBER_PROPERTY);
-    if (RemovePropA(hwnd, DROP_TARGET_PROPERTY)) RevokeDragDrop(hwnd);
+    if (RemovePropA(hwnd, DROP_TARGET_PROPERTY)) revoke_drop_target(hwnd);
     DestroyWindow(hwnd);
     UnregisterClassA(class_name(number).text, module());
     if ((record = window_find(number)) != nullptr) {
