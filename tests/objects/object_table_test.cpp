@@ -24,7 +24,7 @@ void release_thing(std::int32_t number) {
 }
 
 class ObjectTableTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(heap_start());
         g_released.clear();

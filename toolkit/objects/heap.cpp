@@ -16,7 +16,9 @@ void heap_end() {
     g_heap = nullptr;
 }
 
-void* heap_alloc(std::size_t size) { return g_heap ? os_seam().heap_alloc(g_heap, size) : nullptr; }
+void* heap_alloc(std::size_t size) {
+    return g_heap ? os_seam().heap_alloc(g_heap, size) : nullptr;
+}
 
 void* heap_realloc(void* block, std::size_t size) {
     return g_heap ? os_seam().heap_realloc(g_heap, block, size) : nullptr;

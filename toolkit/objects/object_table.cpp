@@ -19,7 +19,9 @@ struct alignas(std::max_align_t) LooseNode {
 constexpr std::int32_t kReservedIdentity = -10000;
 constexpr std::int32_t kFirstIdentity = ANY_NUMBER - 1;
 
-void* record_of(LooseNode* node) { return node + 1; }
+void* record_of(LooseNode* node) {
+    return node + 1;
+}
 
 bool handle_is_live(const void* record) {
     std::intptr_t handle;

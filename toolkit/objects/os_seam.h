@@ -12,10 +12,10 @@ using OsFile = std::intptr_t;
 using OsHeap = void*;
 
 enum class OsOpen {
-    read_existing,        // read access, the file must exist
-    read_write_always,    // read and write access, created when missing
-    read_write_create,    // read and write access, created or emptied
-    write_truncate,       // write access, the existing file is emptied
+    read_existing,      // read access, the file must exist
+    read_write_always,  // read and write access, created when missing
+    read_write_create,  // read and write access, created or emptied
+    write_truncate,     // write access, the existing file is emptied
 };
 
 enum class OsSeekFrom { begin, current };

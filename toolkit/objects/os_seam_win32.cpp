@@ -4,7 +4,9 @@
 
 namespace {
 
-HANDLE to_handle(OsFile file) { return reinterpret_cast<HANDLE>(file); }
+HANDLE to_handle(OsFile file) {
+    return reinterpret_cast<HANDLE>(file);
+}
 
 OsFile win32_file_open(const char* name, OsOpen mode) {
     DWORD access = GENERIC_READ | GENERIC_WRITE;
@@ -54,13 +56,21 @@ std::int64_t win32_file_seek(OsFile file, std::int64_t distance, OsSeekFrom from
     return position.QuadPart;
 }
 
-bool win32_file_truncate(OsFile file) { return SetEndOfFile(to_handle(file)) != 0; }
+bool win32_file_truncate(OsFile file) {
+    return SetEndOfFile(to_handle(file)) != 0;
+}
 
-void win32_file_close(OsFile file) { CloseHandle(to_handle(file)); }
+void win32_file_close(OsFile file) {
+    CloseHandle(to_handle(file));
+}
 
-OsHeap win32_heap_create() { return HeapCreate(0, 0, 0); }
+OsHeap win32_heap_create() {
+    return HeapCreate(0, 0, 0);
+}
 
-void* win32_heap_alloc(OsHeap heap, std::size_t size) { return HeapAlloc(heap, HEAP_ZERO_MEMORY, size ? size : 1); }
+void* win32_heap_alloc(OsHeap heap, std::size_t size) {
+    return HeapAlloc(heap, HEAP_ZERO_MEMORY, size ? size : 1);
+}
 
 void* win32_heap_realloc(OsHeap heap, void* block, std::size_t size) {
     if (!block) return win32_heap_alloc(heap, size);
@@ -71,17 +81,22 @@ void win32_heap_free(OsHeap heap, void* block) {
     if (block) HeapFree(heap, 0, block);
 }
 
-void win32_heap_destroy(OsHeap heap) { HeapDestroy(heap); }
+void win32_heap_destroy(OsHeap heap) {
+    HeapDestroy(heap);
+}
 
 constexpr OsSeam kPlatform = {
-    win32_file_open,   win32_file_read,   win32_file_write,   win32_file_seek,   win32_file_truncate,
-    win32_file_close,  win32_heap_create, win32_heap_alloc,   win32_heap_realloc, win32_heap_free,
-    win32_heap_destroy,
+    win32_file_open,   win32_file_read,  win32_file_write,   win32_file_seek, win32_file_truncate, win32_file_close,
+    win32_heap_create, win32_heap_alloc, win32_heap_realloc, win32_heap_free, win32_heap_destroy,
 };
 
 OsSeam g_seam = kPlatform;
 
 }  // namespace
 
-OsSeam& os_seam() { return g_seam; }
-const OsSeam& os_seam_platform() { return kPlatform; }
+OsSeam& os_seam() {
+    return g_seam;
+}
+const OsSeam& os_seam_platform() {
+    return kPlatform;
+}

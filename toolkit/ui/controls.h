@@ -15,12 +15,12 @@ void controls_end();
 HWND control_list_select(HWND window);
 
 // Each gives the control's window handle, or for ANY_NUMBER its number; 0 on failure.
-std::intptr_t label_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
-                           std::int32_t height, const char* text, std::int32_t flags = 0);
+std::intptr_t label_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                           const char* text, std::int32_t flags = 0);
 std::intptr_t text_field_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
                                 std::int32_t height, const char* text, std::int32_t flags = 0);
-std::intptr_t list_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
-                          std::int32_t height, std::int32_t flags = 0);
+std::intptr_t list_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                          std::int32_t flags = 0);
 std::intptr_t button_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
                             std::int32_t height, const char* text, std::int32_t flags = 0);
 std::intptr_t slider_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
