@@ -1,24 +1,14 @@
 #include "toolkit/process/process_calls.h"
 
+#include "toolkit/objects/platform_function.h"
+
 namespace {
 
 // The shell is looked up by name on first use: it is needed only when CreateProcessA fails, and
 // loading it at start-up costs every run. Without it the shell start fails.
 BOOL WINAPI shell_execute_by_name(SHELLEXECUTEINFOA* start) {
     using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
-    static const ShellExecuteExFunction shell_execute = []() -> ShellExecuteExFunction {
-        HMODULE library = LoadLibraryA("shell32.dll");
-        FARPROC address = library ? GetProcAddress(library, "ShellExecuteExA") : nullptr;
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-// GetProcAddress gives every entry point as FARPROC; the real signature is the one named here.
-#pragma GCC diagnostic ignored "-Wcast-function-type"
-#endif
-        return reinterpret_cast<ShellExecuteExFunction>(address);
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
-    }();
+    static const auto shell_execute = platform_function<ShellExecuteExFunction>("shell32.dll", "ShellExecuteExA");
     return shell_execute ? shell_execute(start) : FALSE;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "toolkit/objects/heap.h"
+#include "toolkit/objects/platform_function.h"
 #include "toolkit/ui/controls.h"
 #include "toolkit/ui/event_record.h"
 #include "toolkit/ui/sizing.h"
@@ -121,19 +122,7 @@ void make_accelerators(WindowRecord* record) {
 // does not load it at start-up. Without it there is nothing to revoke.
 void revoke_drop_target(HWND hwnd) {
     using RevokeDragDropFunction = HRESULT(WINAPI*)(HWND);
-    static const RevokeDragDropFunction revoke = []() -> RevokeDragDropFunction {
-        HMODULE library = LoadLibraryA("ole32.dll");
-        FARPROC address = library ? GetProcAddress(library, "RevokeDragDrop") : nullptr;
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-// GetProcAddress gives every entry point as FARPROC; the real signature is the one named here.
-#pragma GCC diagnostic ignored "-Wcast-function-type"
-#endif
-        return reinterpret_cast<RevokeDragDropFunction>(address);
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
-    }();
+    static const auto revoke = platform_function<RevokeDragDropFunction>("ole32.dll", "RevokeDragDrop");
     if (revoke) revoke(hwnd);
 }
 
