@@ -4,6 +4,7 @@
 
 #include "toolkit/desktop/display_calls.h"
 #include "toolkit/objects/heap.h"
+#include "toolkit/objects/platform_function.h"
 
 namespace {
 
@@ -23,16 +24,7 @@ EnumDisplayMonitorsFunction g_enum_display_monitors = nullptr;
 
 template <typename Function>
 Function entry_point(const char* name) {
-    FARPROC address = display_calls().get_proc_address(g_library, name);
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-// GetProcAddress gives every entry point as FARPROC; the real signature is the one named here.
-#pragma GCC diagnostic ignored "-Wcast-function-type"
-#endif
-    return reinterpret_cast<Function>(address);
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+    return function_cast<Function>(display_calls().get_proc_address(g_library, name));
 }
 
 // Any of the entry points may be missing on an older system; the paths below then do without it.

@@ -4,12 +4,9 @@
 
 #include <windows.h>
 
-// The entry point as Function, or null when the DLL or the entry point is missing. The DLL stays
-// loaded for the rest of the process.
+// An address from GetProcAddress as the function type it really has.
 template <typename Function>
-Function platform_function(const char* library_name, const char* entry_name) {
-    HMODULE library = LoadLibraryA(library_name);
-    FARPROC address = library ? GetProcAddress(library, entry_name) : nullptr;
+Function function_cast(FARPROC address) {
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 // GetProcAddress gives every entry point as FARPROC; the real signature is the caller's Function.
@@ -19,4 +16,12 @@ Function platform_function(const char* library_name, const char* entry_name) {
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
+}
+
+// The entry point as Function, or null when the DLL or the entry point is missing. The DLL stays
+// loaded for the rest of the process.
+template <typename Function>
+Function platform_function(const char* library_name, const char* entry_name) {
+    HMODULE library = LoadLibraryA(library_name);
+    return function_cast<Function>(library ? GetProcAddress(library, entry_name) : nullptr);
 }
