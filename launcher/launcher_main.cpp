@@ -41,17 +41,32 @@ void set_defaults() {
     g_options.sound_volume = 100;
 }
 
-// One pass fetches up to two events: the wait's, which the commands see, and the poll's, which
-// only ends the loop when it is a close event.
+// Each pass handles one event: the one that the previous pass's poll took, or else the one that a
+// blocking wait brings. Nothing fetched is dropped: a click's press and release often arrive
+// together, so the poll at the end of a pass regularly takes the click's gadget event.
 void event_loop() {
+    std::int32_t held = 0;
     for (;;) {
-        sleep_ms(1);
-        current_event = wait_event();
+        if (held) {
+            // The gadget register still names the held event's control: the poll that took it was
+            // the last fetch.
+            current_event = held;
+            held = 0;
+        } else {
+            sleep_ms(1);
+            current_event = wait_event();
+        }
         g_options.sound_volume = control_get_state(kSoundSlider);
         g_options.music_volume = control_get_state(kMusicSlider);
-        if (current_event == EV_GADGET && command_hook && command_hook(event_gadget())) return;
-        if (poll_event() == EV_CLOSE) return;
-        if (current_event == EV_GADGET && event_gadget() == kCancelButton) return;
+        if (current_event == EV_CLOSE) return;
+        std::int32_t gadget = -1;
+        if (current_event == EV_GADGET) {
+            gadget = event_gadget();
+            if (command_hook && command_hook(gadget)) return;
+        }
+        held = poll_event();
+        if (held == EV_CLOSE) return;
+        if (gadget == kCancelButton) return;
     }
 }
 

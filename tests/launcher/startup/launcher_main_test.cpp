@@ -1,12 +1,17 @@
-// The launcher's entry point run inside the test process, where the platform can be made to refuse
-// its window: without the window there is nothing to wait for, and the launcher must end.
+// The launcher's entry point run inside the test process, where hooks can refuse its window or
+// put a whole script of events before its loop at once, as fast input and busy moments do.
 #include "launcher/launcher_main.h"
 
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "tests/files/file_test_support.h"
 
@@ -38,6 +43,116 @@ TEST(LauncherMain, EndsWithExitCodeZeroWhenItsWindowCannotBeOpened) {
     std::size_t lines = 0;
     for (std::size_t at = file.find("\r\n"); at != std::string::npos; at = file.find("\r\n", at + 2)) ++lines;
     EXPECT_EQ(lines, 9u);
+}
+
+// Gadget events as a control raises them (wParam: control number), and a marker on which the
+// message hook queues window events ending in a close event, all in one dispatch.
+constexpr UINT kPostGadgetEvent = 13103;
+constexpr UINT kQueueThenClose = WM_APP + 1;
+
+struct Script {
+    std::vector<std::pair<UINT, WPARAM>> posts;
+    // Window events queued ahead of the close event by the marker's dispatch.
+    int events_before_close = 0;
+};
+
+const Script* g_script = nullptr;
+std::atomic<HWND> g_window{nullptr};
+
+LRESULT CALLBACK post_script(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        char name[64] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (std::strcmp(name, "WindowClass_0") == 0 && !g_window) {
+            g_window = window;
+            for (const auto& [message, argument] : g_script->posts) PostMessageA(window, message, argument, 0);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK queue_on_marker(int code, WPARAM wParam, LPARAM lParam) {
+    auto* message = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == kQueueThenClose) {
+        const UINT events[] = {WM_MOVE, WM_SIZE};
+        for (int index = 0; index < g_script->events_before_close; ++index)
+            SendMessageA(message->hwnd, events[index % 2], 0, 0);
+        SendMessageA(message->hwnd, WM_CLOSE, 0, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+struct Outcome {
+    int exit_code = -1;
+    // Whether the launcher had to be closed from outside because it did not end by itself.
+    bool rescued = false;
+    std::string file;
+};
+
+// Runs the launcher in a game folder whose options file holds the given bytes, with the script
+// posted before its loop runs. A launcher still running after a while is closed from outside.
+Outcome run_script(const Script& script, const std::string& options) {
+    TempFolder game(true);
+    std::filesystem::create_directory(game.path() / "Data");
+    write_bytes(game.path() / "Data" / "Optionen.txt", options);
+    g_script = &script;
+    g_window = nullptr;
+    HHOOK cbt = SetWindowsHookExA(WH_CBT, post_script, nullptr, GetCurrentThreadId());
+    HHOOK messages = SetWindowsHookExA(WH_GETMESSAGE, queue_on_marker, nullptr, GetCurrentThreadId());
+    EXPECT_TRUE(cbt && messages);
+
+    Outcome outcome;
+    std::atomic<bool> ended{false};
+    std::thread rescue([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (!ended && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        while (!ended) {
+            outcome.rescued = true;
+            PostMessageA(g_window, WM_CLOSE, 0, 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    outcome.exit_code = launcher_main();
+    ended = true;
+    rescue.join();
+    UnhookWindowsHookEx(messages);
+    UnhookWindowsHookEx(cbt);
+    outcome.file = read_bytes(game.path() / "Data" / "Optionen.txt");
+    return outcome;
+}
+
+// The loop handles every event it fetches, one per pass, in the order they came.
+TEST(LauncherLoop, HandlesEveryEventItFetches) {
+    const std::string file = "Anna\r\nBob\r\n1\r\n0\r\n800\r\n600\r\n5\r\n30\r\n70\r\n";
+    const std::string desktop =
+        std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "\r\n" + std::to_string(GetSystemMetrics(SM_CYSCREEN));
+    ASSERT_NE(desktop, "800\r\n600");
+
+    // "Native Auflösung", "Speichern" and "Abbrechen" in one burst: each runs, in order, and
+    // "Abbrechen" ends the launcher.
+    Outcome burst = run_script({{{kPostGadgetEvent, 12}, {kPostGadgetEvent, 9}, {kPostGadgetEvent, 10}}}, file);
+    EXPECT_EQ(burst.exit_code, 0);
+    EXPECT_FALSE(burst.rescued) << "\"Abbrechen\" did not end the launcher";
+    EXPECT_EQ(burst.file, "Anna\r\nBob\r\n1\r\n0\r\n" + desktop + "\r\n0\r\n30\r\n70\r\n");
+
+    // "Abbrechen" ends the launcher even when the same pass's poll took the next press: that
+    // press belongs to the next pass, and there is none.
+    Outcome cancelled = run_script({{{kPostGadgetEvent, 10}, {kPostGadgetEvent, 9}}}, file);
+    EXPECT_EQ(cancelled.exit_code, 0);
+    EXPECT_FALSE(cancelled.rescued) << "\"Abbrechen\" did not end the launcher";
+    EXPECT_EQ(cancelled.file, file) << "the press after \"Abbrechen\" was handled";
+
+    // A close event behind other window events ends the launcher without saving, whichever of a
+    // pass's two fetches takes it.
+    for (int events_before_close : {1, 2}) {
+        Outcome closed = run_script({{{kQueueThenClose, 0}}, events_before_close}, file);
+        EXPECT_EQ(closed.exit_code, 0);
+        EXPECT_FALSE(closed.rescued) << "a close event behind " << events_before_close
+                                     << " window events did not end the launcher";
+        EXPECT_EQ(closed.file, file);
+    }
 }
 
 }  // namespace
