@@ -41,7 +41,6 @@ constexpr int kCurrentResolutionItem = 17;
 constexpr int kWindowTimeoutMs = 60000;
 constexpr int kStateTimeoutMs = 15000;
 constexpr int kExitTimeoutMs = 30000;
-constexpr int kEffectTimeoutMs = 3000;
 
 // "Data\Optionen.txt" under a game folder.
 constexpr const char* kOptionsRelative = "Data\\Optionen.txt";
@@ -160,15 +159,17 @@ class Launcher {
     // it showed pressed before the release.
     enum class Route { keyboard, mouse };
     bool press_button(int id, Route route = Route::keyboard);
-    // Presses the button until effect() holds. The launcher drops a button's event when the
-    // second, non-blocking fetch of a pass of its loop takes it; a user then presses again, and
-    // so does this, while the launcher's window stands and answers. Repeats are counted, and the
-    // suite fails when they are more than rare (see press_statistics).
+    // Presses the button once and waits until effect() holds.
     bool use_button(int id, const std::function<bool()>& effect, Route route = Route::keyboard,
-                    int effect_timeout_ms = kEffectTimeoutMs);
-    // "Abbrechen" until the launcher has ended; its exit code, or nothing.
+                    int effect_timeout_ms = kStateTimeoutMs);
+    // Press and release in one input batch, as a tap on a touchpad, a remote desktop or an
+    // automation tool sends them: the launcher gets no time between the two. False when the
+    // platform refused the input.
+    bool press_button_at_once(int id, Route route);
+    // "Abbrechen", then waits for the launcher to end; its exit code, or nothing.
     std::optional<DWORD> cancel(Route route = Route::keyboard);
-    // The close box, found by asking the window (WM_NCHITTEST), until the launcher has ended.
+    // A click on the close box, found by asking the window (WM_NCHITTEST), then waits for the
+    // launcher to end; its exit code, or nothing.
     std::optional<DWORD> close_with_close_box();
     bool drag(POINT from, POINT to);
     // Moves the pointer out of the launcher's window.
@@ -195,8 +196,6 @@ class Launcher {
 
   private:
     void settle() const;
-    bool repeat_until(const std::function<bool()>& act, const std::function<bool()>& effect, int effect_timeout_ms,
-                      const std::string& what);
     bool press(POINT screen, const std::function<bool()>& pressed);
 
     PROCESS_INFORMATION info_{};

@@ -500,6 +500,82 @@ TEST(LauncherLaunch, WithTheGameMissingTheLauncherStillEndsWithZero) {
     EXPECT_EQ(session.folder.options(), kBase);
 }
 
+// Press and release sent in one input batch, by mouse and by Space: every press takes effect.
+constexpr int kPressesAtOnce = 10;
+const Launcher::Route kRoutes[] = {Launcher::Route::mouse, Launcher::Route::keyboard};
+
+const char* route_name(Launcher::Route route) {
+    return route == Launcher::Route::mouse ? "click" : "Space";
+}
+
+TEST(LauncherPressAtOnce, SpeichernSavesEachTime) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+    for (Launcher::Route route : kRoutes) {
+        for (int press = 0; press < kPressesAtOnce; ++press) {
+            // A new name before each press, so that each save shows in the file.
+            const std::string name = std::string("Anna") + route_name(route) + static_cast<char>('a' + press);
+            ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
+            ASSERT_TRUE(launcher.clear_focused_field());
+            ASSERT_TRUE(launcher.type(name));
+            ASSERT_TRUE(launcher.wait_text(kPlayer1Field, name));
+            const std::string expected = crlf_lines({name, "Bob", "1", "0", "1024", "768", "0", "30", "70"});
+            ASSERT_TRUE(launcher.press_button_at_once(kSaveButton, route));
+            EXPECT_TRUE(wait_file(session.folder.options_path(), expected))
+                << route_name(route) << " " << press << " on \"Speichern\" saved nothing";
+        }
+    }
+    EXPECT_EQ(launcher.cancel(), 0u);
+}
+
+TEST(LauncherPressAtOnce, NativeAuflosungSelectsTheDesktopEachTime) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+    for (Launcher::Route route : kRoutes) {
+        for (int press = 0; press < kPressesAtOnce; ++press) {
+            ASSERT_TRUE(launcher.focus_by_tab(kResolutionList));
+            ASSERT_TRUE(launcher.key(VK_HOME));
+            ASSERT_TRUE(launcher.wait_selection(0));
+            ASSERT_TRUE(launcher.press_button_at_once(kNativeButton, route));
+            EXPECT_TRUE(launcher.wait_selection(kCurrentResolutionItem))
+                << route_name(route) << " " << press << " on \"Native Aufl\xF6sung\" did nothing";
+        }
+    }
+    EXPECT_EQ(launcher.list_items().back(), desktop_text());
+    EXPECT_EQ(launcher.cancel(), 0u);
+}
+
+TEST(LauncherPressAtOnce, AbbrechenEndsEachTime) {
+    for (Launcher::Route route : kRoutes) {
+        for (int press = 0; press < kPressesAtOnce / 2; ++press) {
+            Session session({.options = kBase});
+            ASSERT_TRUE(session.ready());
+            ASSERT_TRUE(session.launcher->press_button_at_once(kCancelButton, route));
+            EXPECT_EQ(session.launcher->wait_exit(), 0u) << route_name(route) << " " << press << " on \"Abbrechen\"";
+            EXPECT_EQ(session.folder.options(), kBase);
+        }
+    }
+}
+
+TEST(LauncherPressAtOnce, ZumZindropLauncherStartsTheGameEachTime) {
+    for (Launcher::Route route : kRoutes) {
+        for (int press = 0; press < kPressesAtOnce / 2; ++press) {
+            Session session({.options = kBase});
+            ASSERT_TRUE(session.ready());
+            ASSERT_TRUE(session.launcher->press_button_at_once(kLaunchButton, route));
+            EXPECT_EQ(session.launcher->wait_exit(), 0u)
+                << route_name(route) << " " << press << " on \"Zum Zindrop Launcher\"";
+            EXPECT_TRUE(wait_for([&] { return file_exists(session.folder.report_path()); }))
+                << route_name(route) << " " << press << " started no game";
+            EXPECT_TRUE(wait_descendants_gone(session.launcher->process_id(), kExitTimeoutMs));
+        }
+    }
+}
+
 // A hand-made file: what the window shows after loading it, and what the next save writes.
 struct LoadCase {
     const char* name;

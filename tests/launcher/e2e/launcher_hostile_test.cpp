@@ -18,7 +18,8 @@ namespace launcher_e2e {
 namespace {
 
 constexpr int kHugeFileWindowTimeoutMs = 600000;
-constexpr int kFloodDrainTimeoutMs = 900000;
+// A bound against a hang, not a speed: the flood takes seconds to work through.
+constexpr int kFloodDrainTimeoutMs = 300000;
 constexpr int kFloodSize = 100000;
 
 // Saves, then leaves with "Abbrechen": the launcher must go on after a save that failed.
@@ -249,13 +250,13 @@ TEST(LauncherHostile, GameMissingOrNoProgram) {
     }
 }
 
-TEST(LauncherHostile, FloodOfPostedMessages) {
+TEST(LauncherHostile, FloodOfPostedMessagesThenAbbrechen) {
     GameFolder folder({.options = kOptions});
     ASSERT_TRUE(folder.ready());
     Launcher launcher(folder);
     ASSERT_TRUE(launcher.wait_window());
     ASSERT_TRUE(launcher.to_foreground());
-    ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
+    ASSERT_TRUE(launcher.focus_by_tab(kCancelButton));
 
     // Until the platform refuses one: its queue has a limit on some systems.
     int accepted = 0;
@@ -273,13 +274,12 @@ TEST(LauncherHostile, FloodOfPostedMessages) {
     EXPECT_GT(accepted, 0);
     EXPECT_TRUE(launcher.answers()) << "a sent message must still get an answer during the flood";
 
-    // Typed input queues behind every posted message: once it shows, the flood is through.
+    // Space on the focused "Abbrechen" queues behind every posted message: the launcher ends once
+    // it has worked through them.
     DWORD start = GetTickCount();
-    ASSERT_TRUE(launcher.type("Q"));
-    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "AnnaQ", kFloodDrainTimeoutMs));
-    std::printf("the flood was handled after %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
-    EXPECT_TRUE(launcher.answers());
-    EXPECT_EQ(launcher.cancel(), 0u);
+    ASSERT_TRUE(launcher.press_button_at_once(kCancelButton, Launcher::Route::keyboard));
+    EXPECT_EQ(launcher.wait_exit(kFloodDrainTimeoutMs), 0u);
+    std::printf("the launcher ended %lu ms after \"Abbrechen\"\n", static_cast<unsigned long>(GetTickCount() - start));
     EXPECT_EQ(folder.options(), kOptions);
 }
 
