@@ -14,7 +14,13 @@ if(BUILD_TESTING)
                                         WORLD_READ WORLD_EXECUTE)
         set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
     else()
-        find_package(GTest REQUIRED)
+        find_package(GTest)
+        if(NOT GTest_FOUND)
+            # The programs still build; only the tests need GoogleTest.
+            message(WARNING "GoogleTest was not found, so the tests are switched off. To build them, "
+                            "install GoogleTest (on Debian: libgtest-dev) and point CMAKE_PREFIX_PATH at it.")
+            set(BUILD_TESTING OFF)
+        endif()
     endif()
 endif()
 

@@ -11,3 +11,10 @@ if(MSVC)
 else()
     set_source_files_properties(resources/launcher.rc PROPERTIES COMPILE_DEFINITIONS LAUNCHER_EMBED_MANIFEST)
 endif()
+
+# What a player gets (tools/package, tools/run): the program and a short text, both for the game
+# folder itself. The text goes out with Windows line ends, for Notepad.
+configure_file(resources/player_readme.txt ${CMAKE_CURRENT_BINARY_DIR}/launcher-readme.txt @ONLY
+               NEWLINE_STYLE CRLF)
+install(TARGETS launcher RUNTIME DESTINATION .)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/launcher-readme.txt DESTINATION .)

@@ -10,9 +10,19 @@ wine_env() {
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
 
+# Wine draws the caption buttons (the close box's cross) with glyphs of the Marlett font. The
+# fonts-wine package puts it into Wine's own data folder, which this Wine does not search for
+# TrueType fonts (it reads the prefix's Fonts folder and fontconfig's folders): without a copy in
+# the prefix the close box shows the letter "r".
+WINE_MARLETT=/usr/share/wine/fonts/marlett.ttf
+
+wine_prefix_has_fonts() {
+    [ ! -f "$WINE_MARLETT" ] || [ -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]
+}
+
 # Makes the prefix once (serialised: parallel first starts in one prefix race each other).
 wine_prefix_ready() {
-    [ -f "$WINEPREFIX/.launcher-ready" ] && return 0
+    [ -f "$WINEPREFIX/.launcher-ready" ] && wine_prefix_has_fonts && return 0
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock 9
@@ -25,6 +35,11 @@ wine_prefix_ready() {
             wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
             wineserver -w
             touch "$WINEPREFIX/.launcher-ready"
+        fi
+        if ! wine_prefix_has_fonts; then
+            # Whole or not at all: a program starting meanwhile checks only that the file is there.
+            cp "$WINE_MARLETT" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf.new" &&
+                mv "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf.new" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
         fi
     ) 9>"$WINEPREFIX.lock"
 }

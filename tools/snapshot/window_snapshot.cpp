@@ -1,10 +1,13 @@
-// window_snapshot <title> <file.png> [<button text>]
+// window_snapshot <title> <file.png> [<button text> [<presses>]]
 // Waits for a shown top-level window with that title, saves what the screen shows of it as a PNG,
-// then, when a button text is given, clicks that button with the mouse as a user would.
+// then, when a button text is given, clicks that button with the mouse as a user would and waits
+// for the window to go; when it stays, clicks again, up to <presses> clicks in all (3 if not given).
+// Exit code 0 when the window went, 5 when it is still there after the last click.
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -124,6 +127,18 @@ void click(HWND button) {
     }
 }
 
+// True when the window is gone (or hidden) within the time given.
+bool window_gone(HWND window, int timeout_ms) {
+    for (int waited = 0; waited < timeout_ms; waited += 100) {
+        if (!IsWindow(window) || !IsWindowVisible(window)) return true;
+        Sleep(100);
+    }
+    return !IsWindow(window) || !IsWindowVisible(window);
+}
+
+constexpr int kDefaultPresses = 3;
+constexpr int kGoneTimeoutMs = 5000;
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -153,7 +168,14 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "no button \"%s\"\n", argv[3]);
             return 4;
         }
-        click(button);
+        int presses = argc > 4 ? std::atoi(argv[4]) : kDefaultPresses;
+        for (int pressed = 1; pressed <= presses; ++pressed) {
+            click(button);
+            if (window_gone(window, kGoneTimeoutMs)) return 0;
+            std::fprintf(stderr, "\"%s\" still open %d s after click %d on \"%s\"\n", argv[1], kGoneTimeoutMs / 1000,
+                         pressed, argv[3]);
+        }
+        return 5;
     }
     return 0;
 }

@@ -1,0 +1,8 @@
+# The release archive (cpack, or tools/package): the install rules' files at the top of a ZIP, so
+# that it unpacks straight into the game folder; programs stripped, the symbols are not a player's.
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME zindrop-launcher)
+set(CPACK_PACKAGE_FILE_NAME zindrop-launcher-win64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
