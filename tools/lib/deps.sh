@@ -8,7 +8,8 @@
 
 # The commands and files of tools/run: the MinGW-w64 cross build, Wine and a private X display.
 # "wine64" alone has no wine, wineboot, wineserver or winepath commands: those come with "wine".
-# Wine reads the caption buttons' glyphs from the Marlett font of "fonts-wine".
+# Wine reads the caption buttons' glyphs from the Marlett font of "fonts-wine", and its GUI font
+# from the Tahoma font there.
 RUN_NEEDS="cmake:cmake ninja:ninja-build
     x86_64-w64-mingw32-gcc-posix:gcc-mingw-w64-x86-64-posix
     x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
@@ -16,7 +17,7 @@ RUN_NEEDS="cmake:cmake ninja:ninja-build
     x86_64-w64-mingw32-strip:binutils-mingw-w64-x86-64
     /usr/lib/wine/wine64:wine64
     wine:wine wineboot:wine wineserver:wine winepath:wine
-    /usr/share/wine/fonts/marlett.ttf:fonts-wine
+    /usr/share/wine/fonts/marlett.ttf:fonts-wine /usr/share/wine/fonts/tahoma.ttf:fonts-wine
     Xvfb:xvfb"
 
 # tools/package: the cross build and CPack.

@@ -10,14 +10,18 @@ wine_env() {
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
 
-# Wine draws the caption buttons (the close box's cross) with glyphs of the Marlett font. The
-# fonts-wine package puts it into Wine's own data folder, which this Wine does not search for
-# TrueType fonts (it reads the prefix's Fonts folder and fontconfig's folders): without a copy in
-# the prefix the close box shows the letter "r".
-WINE_MARLETT=/usr/share/wine/fonts/marlett.ttf
+# Wine draws the caption buttons (the close box's cross) with glyphs of the Marlett font, and
+# its stock GUI font, as on Windows, is Tahoma. The fonts-wine package puts both into Wine's own
+# data folder, which this Wine does not search for TrueType fonts (it reads the prefix's Fonts
+# folder and fontconfig's folders): without copies in the prefix the close box shows the letter
+# "r" and the controls' text is set in a wider substitute that overflows the buttons.
+WINE_FONT_DIR=/usr/share/wine/fonts
+WINE_FONTS="marlett.ttf tahoma.ttf tahomabd.ttf"
 
 wine_prefix_has_fonts() {
-    [ ! -f "$WINE_MARLETT" ] || [ -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]
+    for font in $WINE_FONTS; do
+        [ ! -f "$WINE_FONT_DIR/$font" ] || [ -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ] || return 1
+    done
 }
 
 # Makes the prefix once (serialised: parallel first starts in one prefix race each other).
@@ -38,8 +42,11 @@ wine_prefix_ready() {
         fi
         if ! wine_prefix_has_fonts; then
             # Whole or not at all: a program starting meanwhile checks only that the file is there.
-            cp "$WINE_MARLETT" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf.new" &&
-                mv "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf.new" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
+            for font in $WINE_FONTS; do
+                target="$WINEPREFIX/drive_c/windows/Fonts/$font"
+                [ -f "$WINE_FONT_DIR/$font" ] && [ ! -f "$target" ] || continue
+                cp "$WINE_FONT_DIR/$font" "$target.new" && mv "$target.new" "$target"
+            done
         fi
     ) 9>"$WINEPREFIX.lock"
 }
