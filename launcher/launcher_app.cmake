@@ -4,6 +4,9 @@ target_link_libraries(launcher_app PUBLIC launcher_core toolkit_ui toolkit_deskt
 launcher_warnings(launcher_app)
 
 add_executable(launcher WIN32 main.cpp resources/launcher.rc)
+# The resource compiler reports no dependencies: a changed icon or manifest must still rebuild.
+set_source_files_properties(resources/launcher.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_CURRENT_SOURCE_DIR}/resources/launcher.ico;${CMAKE_CURRENT_SOURCE_DIR}/resources/launcher.manifest")
 target_link_libraries(launcher PRIVATE launcher_app)
 launcher_warnings(launcher)
 if(MSVC)

@@ -153,6 +153,20 @@ TEST_P(BothBufferings, WriteAfterReadsContinuesBehindTheLastLineRead) {
     EXPECT_EQ(bytes("rw.txt"), "one\r\ntwo\r\nX\r\nee\r\nfour\r\n");
 }
 
+// A CR that ends the file has no byte after it to put back: the position stays behind the CR.
+TEST_P(BothBufferings, LoneCrAtTheEndOfTheFileIsTakenWhole) {
+    put("cr.txt", "one\r\nab\r");
+    file_open(1, name("cr.txt").c_str());
+    EXPECT_EQ(read_lines(1, 2), (std::vector<std::string>{"one", "ab"}));
+    EXPECT_EQ(file_position(1), 8);
+    EXPECT_EQ(file_read_line(1), "");
+    EXPECT_EQ(file_position(1), 8);
+    file_write_line(1, "X");
+    EXPECT_EQ(file_position(1), 11);
+    file_close(1);
+    EXPECT_EQ(bytes("cr.txt"), "one\r\nab\rX\r\n");
+}
+
 TEST_P(BothBufferings, ReadAfterWriteFirstWritesTheLineOut) {
     put("wr.txt", "aaaa\r\nbbbb\r\ncccc\r\n");
     file_open(1, name("wr.txt").c_str());

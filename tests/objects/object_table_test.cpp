@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "toolkit/objects/heap.h"
+#include "toolkit/objects/os_seam.h"
 
 namespace {
 
@@ -22,6 +23,25 @@ void release_thing(std::int32_t number) {
     g_released.push_back(number);
     object_table_release(g_table, number);
 }
+
+// The sizes the table's array was grown to while a SeamWatch lives.
+std::vector<std::size_t> g_grown_sizes;
+
+void* recording_realloc(OsHeap heap, void* block, std::size_t size) {
+    g_grown_sizes.push_back(size);
+    return os_seam_platform().heap_realloc(heap, block, size);
+}
+
+class SeamWatch {
+  public:
+    SeamWatch() {
+        g_grown_sizes.clear();
+        os_seam().heap_realloc = recording_realloc;
+    }
+    SeamWatch(const SeamWatch&) = delete;
+    SeamWatch& operator=(const SeamWatch&) = delete;
+    ~SeamWatch() { os_seam().heap_realloc = os_seam_platform().heap_realloc; }
+};
 
 class ObjectTableTest : public ::testing::Test {
   protected:
@@ -53,12 +73,17 @@ TEST_F(ObjectTableTest, SlotsAreZeroFilledAndEmptySlotsNameNothing) {
 
 TEST_F(ObjectTableTest, GrowsByTheStepAndKeepsEarlierRecords) {
     make(1, 11)->value = 5;
+    SeamWatch watch;
     Thing* far = make(10, 99);
     ASSERT_NE(far, nullptr);
     EXPECT_EQ(object_table_find<Thing>(g_table, 1)->value, 5);
-    // The array now reaches 10 + 4: slot 13 exists and is empty, 14 is outside.
+    // The array now reaches 10 + 4: slots 11 to 13 exist and are empty, 14 is outside.
+    EXPECT_EQ(g_grown_sizes, std::vector<std::size_t>{14 * sizeof(Thing)});
     EXPECT_EQ(object_table_find(g_table, 13), nullptr);
-    EXPECT_NE(make(13, 5), nullptr);
+    for (std::int32_t number : {11, 12, 13}) EXPECT_NE(make(number, 5), nullptr);
+    EXPECT_EQ(g_grown_sizes.size(), 1u);
+    EXPECT_NE(make(14, 5), nullptr);
+    EXPECT_EQ(g_grown_sizes, (std::vector<std::size_t>{14 * sizeof(Thing), 18 * sizeof(Thing)}));
     EXPECT_TRUE(g_released.empty());
 }
 

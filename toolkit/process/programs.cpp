@@ -126,17 +126,34 @@ char* command_line_make(const char* file, const char* parameters) {
     return line;
 }
 
+// A name may be quoted as a whole; a quote anywhere else would end the program's name early on the
+// command line and make the rest of it arguments.
+bool file_name_acceptable(const char* file) {
+    const std::size_t size = std::strlen(file);
+    const char* quote = std::strchr(file, '"');
+    if (!quote) return true;
+    return quote == file && size > 2 && file[size - 1] == '"' && std::strchr(file + 1, '"') == file + size - 1;
+}
+
 // The folder of a file name for the shell: up to and including the last backslash, unless that is the
-// first character. Sets `directory` to null when there is none; false when there is no memory.
+// first character. A name quoted as a whole is taken without its quotes. Sets `directory` to null when
+// there is none; false when there is no memory.
 bool shell_directory_make(const char* file, char*& directory) {
     directory = nullptr;
-    const char* last = std::strrchr(file, '\\');
+    std::size_t size = std::strlen(file);
+    if (file[0] == '"') {
+        ++file;
+        size -= 2;
+    }
+    const char* last = nullptr;
+    for (const char* at = file; at < file + size; ++at)
+        if (*at == '\\') last = at;
     if (!last || last == file) return true;
-    const auto size = static_cast<std::size_t>(last - file) + 1;
-    directory = static_cast<char*>(heap_alloc(size + 1));
+    const auto folder_size = static_cast<std::size_t>(last - file) + 1;
+    directory = static_cast<char*>(heap_alloc(folder_size + 1));
     if (!directory) return false;
-    std::memcpy(directory, file, size);
-    directory[size] = '\0';
+    std::memcpy(directory, file, folder_size);
+    directory[folder_size] = '\0';
     return true;
 }
 
@@ -239,7 +256,7 @@ std::intptr_t program_run(const char* file, const char* parameters, const char* 
     if (!parameters) parameters = "";
     if (directory && !*directory) directory = nullptr;
     // Without a name there is nothing to start, and the shell would open some folder instead.
-    if (!*file) return 0;
+    if (!*file || !file_name_acceptable(file)) return 0;
 
     // Memory comes first, so that a launch that cannot be recorded is not started at all.
     char* command_line = command_line_make(file, parameters);

@@ -24,7 +24,10 @@ struct Program {
 
 // Start-up routine, before any launch.
 void programs_start();
-// 0 on failure; 1 on success, or under launch_keep the new Program object.
+// 0 on failure; 1 on success, or under launch_keep the new Program object. A file name may hold
+// double quotes only as one pair around the whole name; any other quote is refused (0, nothing
+// started). launch_wait with pipes blocks, as designed, while the program fills a pipe that nobody
+// reads or waits for input that nobody writes: read and write the pipes from another thread then.
 std::intptr_t program_run(const char* file, const char* parameters, const char* directory, std::int32_t flags,
                           Program* sender);
 std::intptr_t program_run(const char* file);

@@ -8,8 +8,9 @@ namespace {
 // The room of the opened list, whatever height was asked for.
 constexpr int kOpenHeight = 350;
 constexpr LPARAM kProbeItemHeight = 15;
-// CBS_DROPDOWN: the list can be typed into. CBS_DROPDOWNLIST shares the bit.
-constexpr DWORD kEditableBit = 0x2;
+// CBS_DROPDOWN in the caller's flags: the list can be typed into. The window's style cannot tell,
+// since CBS_DROPDOWNLIST, which every other list gets, shares the bit.
+constexpr DWORD kEditableBit = CBS_DROPDOWN;
 // The height of the frame around the selection field, measured at each creation.
 int g_frame_height = 0;
 
@@ -28,21 +29,19 @@ std::int32_t list_add_item_at(Control* control, std::int32_t position, const cha
 }
 
 // The platform has no "replace": delete and insert at the same index, carrying the data value
-// over. Deleting the selected item leaves the list without a selection, so it is selected again.
+// over. The selection is left as the platform leaves it: deleting the selected item leaves none,
+// and a caller that wants the new item selected selects it.
 void list_set_item_text(Control* control, std::int32_t item, const char* text) {
     HWND window = control->window;
     const auto index = static_cast<WPARAM>(item);
     const LRESULT data = SendMessageA(window, CB_GETITEMDATA, index, 0);
-    const bool selected = SendMessageA(window, CB_GETCURSEL, 0, 0) == item;
     if (SendMessageA(window, CB_DELETESTRING, index, 0) == CB_ERR) return;
     SendMessageA(window, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text));
     SendMessageA(window, CB_SETITEMDATA, index, data);
-    if (selected) SendMessageA(window, CB_SETCURSEL, index, 0);
 }
 
 // An editable list's edit part is its first child; Tab must be able to reach it.
 void edit_part_tab_stop(Control*, HWND window) {
-    if ((GetWindowLongPtrA(window, GWL_STYLE) & kEditableBit) == 0) return;
     if (HWND edit = GetWindow(window, GW_CHILD))
         SetWindowLongPtrA(edit, GWL_STYLE, GetWindowLongPtrA(edit, GWL_STYLE) | WS_TABSTOP);
 }
@@ -77,7 +76,8 @@ const ControlKind DROP_DOWN_LIST_KIND = {
 std::intptr_t list_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                           std::int32_t flags) {
     auto style = static_cast<DWORD>(flags);
-    if ((style & kEditableBit) == 0) style |= WS_TABSTOP | CBS_DROPDOWNLIST;
+    const bool editable = (style & kEditableBit) != 0;
+    if (!editable) style |= WS_TABSTOP | CBS_DROPDOWNLIST;
     const ControlBlueprint blueprint = {
         &DROP_DOWN_LIST_KIND,
         "ComboBox",
@@ -85,7 +85,7 @@ std::intptr_t list_create(std::int32_t number, std::int32_t x, std::int32_t y, s
         style | WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_GROUP | CBS_HASSTRINGS,
         nullptr,
         -1,
-        edit_part_tab_stop,
+        editable ? edit_part_tab_stop : nullptr,
     };
     std::int32_t identity;
     std::intptr_t result = control_create(number, x, y, width, kOpenHeight, blueprint, &identity);

@@ -31,7 +31,9 @@ bool peek(MSG* message) {
 bool fetch(MSG* message, std::int32_t timeout_ms) {
     if (timeout_ms == -1) return g_seam.get_message(message, nullptr, 0, 0) != -1;
     if (peek(message)) return true;
-    if (timeout_ms == 0) return false;
+    // A negative time-out other than -1 would be a wait of some 49 days as the platform's unsigned
+    // count: it only looks, as a negative sleep does not sleep.
+    if (timeout_ms <= 0) return false;
     DWORD woken = MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeout_ms), kWakeMask);
     if (woken == WAIT_TIMEOUT) return false;
     return peek(message);

@@ -35,7 +35,8 @@ constexpr UINT CONTROL_PRIVATE = 13120;
 // The answer of a message-handling stage that did not handle the message.
 constexpr LRESULT NOT_HANDLED = static_cast<LRESULT>(0xD0D0D0D1u);
 
-// An event code, a raw message number, or 0. timeout_ms: -1 waits without limit, 0 only looks.
+// An event code, a raw message number, or 0. timeout_ms: -1 waits without limit, 0 or any other
+// negative value only looks, a positive value waits at most that many milliseconds.
 std::int32_t next_event(std::int32_t timeout_ms);
 std::int32_t wait_event();
 std::int32_t poll_event();

@@ -142,6 +142,49 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
     EXPECT_EQ(session.folder.options(), kLoaded);
 }
 
+// The program file's resources: icon 1, which every toolkit window takes, with a 64 x 64 image,
+// and the manifest that asks for version 6.0.0.0 of the common controls.
+TEST(LauncherLayout, TheProgramFileCarriesIconOneAndTheCommonControlsManifest) {
+    GameFolder folder({.options = kLoaded});
+    ASSERT_TRUE(folder.ready());
+    HMODULE program = LoadLibraryExA((folder / "launcher.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    auto resource_bytes = [&](LPCSTR type, WORD id) {
+        HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(id), type);
+        HGLOBAL loaded = found ? LoadResource(program, found) : nullptr;
+        const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+        return bytes ? std::string(bytes, SizeofResource(program, found)) : std::string();
+    };
+
+    // An icon group: a 6-byte header (reserved, type 1, count), then 14 bytes per image: width,
+    // height, ..., and at offset 12 the number of the image's own icon resource.
+    const std::string group = resource_bytes(RT_GROUP_ICON, 1);
+    ASSERT_GE(group.size(), 6u) << "no icon group 1";
+    WORD header[3] = {};
+    std::memcpy(header, group.data(), sizeof header);
+    EXPECT_EQ(header[1], 1) << "an icon, not a cursor";
+    ASSERT_GE(group.size(), 6u + 14u * header[2]);
+    bool large = false;
+    for (WORD image = 0; image < header[2]; ++image) {
+        const char* entry = group.data() + 6 + 14 * image;
+        WORD id = 0;
+        std::memcpy(&id, entry + 12, sizeof id);
+        EXPECT_FALSE(resource_bytes(RT_ICON, id).empty()) << "image " << id << " of icon 1 is missing";
+        large = large || (static_cast<unsigned char>(entry[0]) == 64 && static_cast<unsigned char>(entry[1]) == 64);
+    }
+    EXPECT_TRUE(large) << "icon 1 has no 64 x 64 image";
+
+    const std::string manifest = resource_bytes(RT_MANIFEST, 1);
+    FreeLibrary(program);
+    const std::size_t name = manifest.find("name=\"Microsoft.Windows.Common-Controls\"");
+    ASSERT_NE(name, std::string::npos) << "the manifest names no common controls:\n" << manifest;
+    const std::size_t start = manifest.rfind("<assemblyIdentity", name);
+    const std::size_t end = manifest.find("/>", name);
+    ASSERT_TRUE(start != std::string::npos && end != std::string::npos) << manifest;
+    EXPECT_NE(manifest.substr(start, end - start).find("version=\"6.0.0.0\""), std::string::npos)
+        << manifest.substr(start, end - start);
+}
+
 TEST(LauncherLayout, TabAndShiftTabFollowTheTabStops) {
     Session session({.options = kLoaded});
     ASSERT_TRUE(session.ready());
@@ -254,6 +297,38 @@ TEST(LauncherLeave, CloseBoxEndsWithoutSavingAfterSliderMovesAndTyping) {
     EXPECT_EQ(session.folder.options(), kBase);
 }
 
+// Alt+F4, pressed once, the way a player leaves with the keyboard.
+bool press_alt_f4() {
+    INPUT keys[4] = {};
+    const WORD sequence[4] = {VK_MENU, VK_F4, VK_F4, VK_MENU};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = sequence[i];
+        keys[i].ki.wScan = static_cast<WORD>(MapVirtualKeyA(sequence[i], MAPVK_VK_TO_VSC));
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    return SendInput(4, keys, sizeof(INPUT)) == 4;
+}
+
+TEST(LauncherLeave, AltF4EndsWithoutSavingAfterSliderMovesAndTyping) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+
+    ASSERT_TRUE(launcher.focus_by_tab(kMusicSlider));
+    ASSERT_TRUE(launcher.keys(VK_RIGHT, 5));
+    EXPECT_TRUE(launcher.wait_slider(kMusicSlider, 35));
+    ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
+    ASSERT_TRUE(launcher.type("Z"));
+    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "AnnaZ"));
+
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(press_alt_f4());
+    EXPECT_EQ(launcher.wait_exit(), 0u);
+    EXPECT_EQ(session.folder.options(), kBase);
+}
+
 TEST(LauncherLeave, AbbrechenEndsWithoutSavingAfterSliderMoves) {
     Session session({.options = kBase});
     ASSERT_TRUE(session.ready());
@@ -302,6 +377,8 @@ TEST(LauncherSave, NativeResolutionThenSaveWritesTheDesktopSize) {
     ASSERT_TRUE(session.ready());
     Launcher& launcher = *session.launcher;
     ASSERT_TRUE(launcher.to_foreground());
+    // Another item chosen first: "Native Aufl\xF6sung" must select item 17 itself.
+    ASSERT_TRUE(launcher.choose_with_keyboard(2)) << "could not pick \"800*600\" with Home and Down";
     EXPECT_TRUE(launcher.use_button(
         kNativeButton, [&] { return launcher.list_items().back() == desktop_text(); }, Launcher::Route::mouse))
         << "item 17 should read the desktop's size";
@@ -481,6 +558,89 @@ TEST(LauncherLaunch, StartsTheGameInTheWorkingDirectoryWithoutSaving) {
     EXPECT_TRUE(same_folder(report->substr(0, line_end), session.folder.path()))
         << "the game ran in " << report->substr(0, line_end) << ", not in " << session.folder.path();
     EXPECT_EQ(report->substr(line_end + 2), kBase) << "what the game read";
+    EXPECT_EQ(session.folder.options(), kBase);
+}
+
+// Asks the stand-in game that the launcher starts to record its process id and command line and to
+// stay up, as the game does, until it is told to end. Whatever the test's outcome, the game is
+// ended here.
+class StayingGame {
+  public:
+    StayingGame() : record_path_(folder_ / "stay.txt") {
+        SetEnvironmentVariableA("ZINDROP_STAY", record_path_.c_str());
+    }
+    StayingGame(const StayingGame&) = delete;
+    StayingGame& operator=(const StayingGame&) = delete;
+    ~StayingGame() {
+        SetEnvironmentVariableA("ZINDROP_STAY", nullptr);
+        end();
+    }
+
+    // The game's process id and command line, once it has written them.
+    std::optional<std::vector<std::string>> record() const {
+        std::optional<std::string> bytes = read_file(record_path_);
+        return bytes ? split_crlf_lines(*bytes) : std::nullopt;
+    }
+    // The game's process, opened on the first call; null when it never started.
+    HANDLE process() {
+        if (process_) return process_;
+        std::optional<std::vector<std::string>> lines = record();
+        if (!lines || lines->empty()) return nullptr;
+        process_id_ = static_cast<DWORD>(std::stoul(lines->front()));
+        process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, process_id_);
+        return process_;
+    }
+    // Closes the game's window as a player would; true when the game then ended.
+    bool end() {
+        if (!process()) return true;
+        const bool ended = wait_for(
+            [&] {
+                EnumWindows(
+                    [](HWND window, LPARAM id) {
+                        DWORD owner = 0;
+                        GetWindowThreadProcessId(window, &owner);
+                        if (owner == static_cast<DWORD>(id) && IsWindowVisible(window))
+                            PostMessageA(window, WM_CLOSE, 0, 0);
+                        return TRUE;
+                    },
+                    static_cast<LPARAM>(process_id_));
+                return WaitForSingleObject(process_, 500) == WAIT_OBJECT_0;
+            },
+            kExitTimeoutMs);
+        if (!ended) TerminateProcess(process_, 1);
+        CloseHandle(process_);
+        process_ = nullptr;
+        return ended;
+    }
+
+  private:
+    TempFolder folder_;
+    std::string record_path_;
+    HANDLE process_ = nullptr;
+    DWORD process_id_ = 0;
+};
+
+// The launcher starts the game without parameters and ends without waiting for it; the game runs on.
+TEST(LauncherLaunch, TheGameGetsNoParametersAndRunsOnAfterTheLauncherEnds) {
+    StayingGame game;
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground());
+
+    EXPECT_TRUE(launcher.use_button(
+        kLaunchButton, [&] { return !launcher.running(); }, Launcher::Route::keyboard, kStateTimeoutMs))
+        << "the launcher did not end while the game ran";
+    EXPECT_EQ(launcher.wait_exit(kStateTimeoutMs), 0u);
+    std::optional<std::vector<std::string>> record;
+    EXPECT_TRUE(wait_for([&] { return (record = game.record()).has_value(); })) << "the game never started";
+    ASSERT_TRUE(record.has_value());
+    ASSERT_EQ(record->size(), 2u);
+    EXPECT_EQ((*record)[1], "\"Zindrop Alpha.exe\"") << "the game's command line";
+    ASSERT_NE(game.process(), nullptr);
+    EXPECT_EQ(WaitForSingleObject(game.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the game did not outlive the launcher";
+    EXPECT_TRUE(game.end()) << "the game did not end when its window was closed";
     EXPECT_EQ(session.folder.options(), kBase);
 }
 

@@ -119,6 +119,17 @@ TEST_F(OptionsTest, NegativeNumbersAndSpacedNamesSurvive) {
     EXPECT_EQ(file(), "  Anna \r\n\tBert  Berg\r\n-5\r\n7\r\n1366\r\n768\r\n0\r\n-5\r\n100\r\n");
 }
 
+// Numbers are read the toolkit's way: "$" starts a hexadecimal number, reading stops at the first
+// byte that does not belong, and text without a number reads as 0.
+TEST_F(OptionsTest, NumberLinesAreReadByTheToolkitsParser) {
+    put("Anna\r\nBob\r\n$10\r\n12px\r\nabc\r\n 7 \r\n\r\n%101\r\n-$a\r\n");
+    set_start_up_defaults(800, 600);
+    options_load();
+    expect_numbers(16, 12, 0, 7, 0, 5, -10);
+    options_save();
+    EXPECT_EQ(file(), "Anna\r\nBob\r\n16\r\n12\r\n0\r\n7\r\n0\r\n5\r\n-10\r\n");
+}
+
 TEST_F(OptionsTest, NumbersAreRoundedHalfToEvenAndSaturated) {
     g_options.aux1 = 2.5;
     g_options.aux2 = 3.5;
