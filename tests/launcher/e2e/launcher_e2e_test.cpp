@@ -275,12 +275,9 @@ TEST(LauncherFirstRun, WithoutDataFolderCreatesNothingAndShowsAnEmptyRecord) {
 
 const std::string kBase = crlf_lines({"Anna", "Bob", "1", "0", "1024", "768", "0", "30", "70"});
 
-TEST(LauncherLeave, CloseBoxEndsWithoutSavingAfterSliderMovesAndTyping) {
-    Session session({.options = kBase});
-    ASSERT_TRUE(session.ready());
-    Launcher& launcher = *session.launcher;
+// Moves both sliders and types into the first name: changes that leaving must not save.
+void change_without_saving(Launcher& launcher) {
     ASSERT_TRUE(launcher.to_foreground());
-
     ASSERT_TRUE(launcher.focus_by_tab(kMusicSlider));
     ASSERT_TRUE(launcher.keys(VK_RIGHT, 5));
     EXPECT_TRUE(launcher.wait_slider(kMusicSlider, 35));
@@ -291,8 +288,14 @@ TEST(LauncherLeave, CloseBoxEndsWithoutSavingAfterSliderMovesAndTyping) {
     ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
     ASSERT_TRUE(launcher.type("Z"));
     EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "AnnaZ"));
-
     ASSERT_TRUE(launcher.to_foreground());
+}
+
+TEST(LauncherLeave, CloseBoxEndsWithoutSavingAfterSliderMovesAndTyping) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_NO_FATAL_FAILURE(change_without_saving(launcher));
     EXPECT_EQ(launcher.close_with_close_box(), 0u);
     EXPECT_EQ(session.folder.options(), kBase);
 }
@@ -314,16 +317,7 @@ TEST(LauncherLeave, AltF4EndsWithoutSavingAfterSliderMovesAndTyping) {
     Session session({.options = kBase});
     ASSERT_TRUE(session.ready());
     Launcher& launcher = *session.launcher;
-    ASSERT_TRUE(launcher.to_foreground());
-
-    ASSERT_TRUE(launcher.focus_by_tab(kMusicSlider));
-    ASSERT_TRUE(launcher.keys(VK_RIGHT, 5));
-    EXPECT_TRUE(launcher.wait_slider(kMusicSlider, 35));
-    ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
-    ASSERT_TRUE(launcher.type("Z"));
-    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "AnnaZ"));
-
-    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_NO_FATAL_FAILURE(change_without_saving(launcher));
     ASSERT_TRUE(press_alt_f4());
     EXPECT_EQ(launcher.wait_exit(), 0u);
     EXPECT_EQ(session.folder.options(), kBase);
