@@ -186,7 +186,9 @@ TEST_P(BothBufferings, FailedLineAllocationReturnsWhatFitsAndLosesNothing) {
     }
     EXPECT_EQ(pieces[0], line.substr(0, 4096));
     EXPECT_EQ(pieces[0] + pieces[1] + pieces[2], line);
-    if (!GetParam()) EXPECT_EQ(file_read_line(1), "next");
+    if (!GetParam()) {
+        EXPECT_EQ(file_read_line(1), "next");
+    }
     EXPECT_EQ(file_read_line(1), second);
     EXPECT_EQ(file_read_line(1), "last");
 }
