@@ -340,6 +340,7 @@ std::string file_read_line(std::int32_t channel) {
     line.block = static_cast<char*>(heap_alloc(first));
     if (!line.block) return {};
     line.capacity = first;
+    const std::int64_t start = channel_position(record);
     for (;;) {
         if (record->buffer && record->direction == kDirectionRead && record->count > 0) {
             // Whole runs of ordinary bytes straight from the buffer.
@@ -379,7 +380,9 @@ std::string file_read_line(std::int32_t channel) {
     try {
         text.assign(line.block, line.length);
     } catch (const std::bad_alloc&) {
-        // No exception leaves the toolkit: the caller gets the empty text.
+        // No exception leaves the toolkit: the caller gets the empty text, and the line stays
+        // unread rather than lost.
+        channel_seek(record, start);
     }
     heap_free(line.block);
     return text;
