@@ -85,6 +85,15 @@ bool run_once(Program& program) {
     bool ok = false;
     if (HWND window = wait_until_ready(process)) {
         HWND cancel = FindWindowExA(window, nullptr, "Button", "Abbrechen");
+        if (!cancel) {
+            // A null window would post the presses to this program's own queue.
+            std::fprintf(stderr, "%s has no button \"Abbrechen\"\n", program.name.c_str());
+            TerminateProcess(process.hProcess, 1);
+            WaitForSingleObject(process.hProcess, INFINITE);
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+            return false;
+        }
         LARGE_INTEGER started, ended;
         QueryPerformanceCounter(&started);
         for (int i = 0; i < kMessages; ++i)
