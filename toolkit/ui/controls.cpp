@@ -88,6 +88,7 @@ std::intptr_t control_create(std::int32_t number, std::int32_t x, std::int32_t y
     SetWindowLongPtrA(window, GWLP_WNDPROC, procedure_value(control_procedure));
     SetWindowLongPtrA(window, GWLP_ID, *identity);
     SetPropA(window, CONTROL_NUMBER_PROPERTY, reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(*identity)));
+    control->attached = true;
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(control_context_font()), TRUE);
     return number == ANY_NUMBER ? *identity : reinterpret_cast<std::intptr_t>(window);
 }

@@ -16,6 +16,9 @@ struct Control {
     WNDPROC previous_procedure;
     std::int32_t background_colour;  // RGB, or -1 for the platform's default
     std::int32_t text_colour;        // RGB, or -1 for the platform's default
+    // Set together with the control-number property, which goes when the record does: the
+    // window's own handling asks this instead of the platform.
+    bool attached;
 };
 
 constexpr std::int32_t KIND_PUSH_BUTTON = 1;

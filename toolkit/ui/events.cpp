@@ -39,10 +39,19 @@ bool fetch(MSG* message, std::int32_t timeout_ms) {
     return peek(message);
 }
 
+// The only messages that TranslateAcceleratorA translates: key presses for virtual-key entries,
+// characters for character entries. For any other message the active window and its table cannot
+// change what happens, so they are not asked for.
+bool accelerator_may_translate(UINT message) {
+    return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_CHAR || message == WM_SYSCHAR;
+}
+
 void dispatch(MSG* message) {
-    HWND active = GetActiveWindow();
-    HACCEL table = window_accelerators(active);
-    if (table && TranslateAcceleratorA(active, table, message)) return;
+    if (accelerator_may_translate(message->message)) {
+        HWND active = GetActiveWindow();
+        HACCEL table = window_accelerators(active);
+        if (table && TranslateAcceleratorA(active, table, message)) return;
+    }
     TranslateMessage(message);
     DispatchMessageA(message);
 }

@@ -81,13 +81,15 @@ void focus_backward(const std::vector<HWND>& list, HWND current) {
 }  // namespace
 
 HACCEL window_accelerators(HWND active_window) {
+    // Without a toolkit window's table the focus cannot change the answer: it is asked only then.
+    const std::int32_t number = window_number_of(active_window);
+    WindowRecord* record = number == -1 ? nullptr : window_find(number);
+    if (!record || !record->accel_table) return nullptr;
     if (HWND focus = GetFocus()) {
         if (takes_tab_as_text(focus)) return nullptr;
         if (GetPropA(focus, SHORTCUT_ENTRY_PROPERTY)) return nullptr;
     }
-    if (!window_is_toolkit(active_window)) return nullptr;
-    WindowRecord* record = window_find(window_number_of(active_window));
-    return record ? record->accel_table : nullptr;
+    return record->accel_table;
 }
 
 void focus_step(bool backward) {

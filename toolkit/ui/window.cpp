@@ -24,6 +24,18 @@ ObjectTable* g_windows = nullptr;
 HICON g_icon = nullptr;
 HCURSOR g_cursor = nullptr;
 
+// The last answer of window_number_of: under Wine each property lookup is a round trip to the
+// server, as costly as fetching the message itself.
+struct KnownWindow {
+    HWND handle;
+    std::int32_t number;
+};
+KnownWindow g_known = {nullptr, -1};
+
+void window_number_forget() {
+    g_known = {nullptr, -1};
+}
+
 struct ClassName {
     char text[32];
 };
@@ -138,12 +150,21 @@ WindowRecord* window_find(std::int32_t number) {
 
 std::int32_t window_number_of(HWND hwnd) {
     if (!hwnd) return -1;
+    // Most messages go to the window of the one before; only window_open and window_close change
+    // the property, and they forget the answer.
+    if (hwnd == g_known.handle) {
+        if (g_known.number == -1) return -1;
+        WindowRecord* record = window_find(g_known.number);
+        if (record && record->handle == hwnd) return g_known.number;
+    }
     auto value = reinterpret_cast<std::intptr_t>(GetPropA(hwnd, WINDOW_NUMBER_PROPERTY));
-    return value == 0 ? -1 : static_cast<std::int32_t>(value - 1);
+    g_known.handle = hwnd;
+    g_known.number = value == 0 ? -1 : static_cast<std::int32_t>(value - 1);
+    return g_known.number;
 }
 
 bool window_is_toolkit(HWND hwnd) {
-    return hwnd && GetPropA(hwnd, WINDOW_NUMBER_PROPERTY) != nullptr;
+    return window_number_of(hwnd) != -1;
 }
 
 void windows_start() {
@@ -187,6 +208,7 @@ std::intptr_t window_open_owned(std::int32_t number, std::int32_t x, std::int32_
     WindowRecord* record = number == ANY_NUMBER ? loose : object_table_slot<WindowRecord>(g_windows, number);
     record->handle = hwnd;
     SetPropA(hwnd, WINDOW_NUMBER_PROPERTY, reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(identity) + 1));
+    window_number_forget();
 
     if (placement.show) {
         int command = SW_SHOWNORMAL;
@@ -212,6 +234,7 @@ void window_close(std::int32_t number) {
     if (HWND owner = GetWindow(hwnd, GW_OWNER)) SetActiveWindow(owner);
     // Without the property the messages of the destruction raise no events.
     RemovePropA(hwnd, WINDOW_NUMBER_PROPERTY);
+    window_number_forget();
     if (RemovePropA(hwnd, DROP_TARGET_PROPERTY)) revoke_drop_target(hwnd);
     DestroyWindow(hwnd);
     UnregisterClassA(class_name(number).text, module());

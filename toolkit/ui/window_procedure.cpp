@@ -194,11 +194,11 @@ LRESULT window_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT control_forward(HWND control, HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!control) return NOT_HANDLED;
     LONG_PTR id = GetWindowLongPtrA(control, GWLP_ID);
-    auto property = reinterpret_cast<LONG_PTR>(GetPropA(control, CONTROL_NUMBER_PROPERTY));
-    if (property != id) return NOT_HANDLED;
+    if (id != static_cast<std::int32_t>(id)) return NOT_HANDLED;
     Control* record = control_find(static_cast<std::int32_t>(id));
-    // A window without the property whose identifier happens to be 0 (a slider before it is
-    // attached, a foreign child) must not pass for control 0: the record must be its own.
-    if (!record || record->window != control || !record->kind->parent_message) return NOT_HANDLED;
+    // A window whose identifier happens to name a control (a slider before it is attached, a
+    // foreign child) must not pass for it: the record must be its own and attached, which is what
+    // a control-number property equal to the identifier says, without a round trip to ask for it.
+    if (!record || record->window != control || !record->attached || !record->kind->parent_message) return NOT_HANDLED;
     return record->kind->parent_message(record, parent, message, wParam, lParam);
 }
