@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
+
 namespace {
 
 constexpr int kMessages = 100000;
@@ -33,42 +35,10 @@ struct Program {
     long lost_posts = 0;
 };
 
-struct Found {
-    DWORD process_id;
-    HWND window;
-};
-
-BOOL CALLBACK find_window(HWND window, LPARAM context) {
-    auto* found = reinterpret_cast<Found*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char title[32] = {};
-    if (owner != found->process_id || !IsWindowVisible(window)) return TRUE;
-    GetWindowTextA(window, title, sizeof title);
-    if (std::strcmp(title, "Optionen") != 0) return TRUE;
-    found->window = window;
-    return FALSE;
-}
-
 double ms_between(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The ready window of a just started process, or null.
-HWND wait_until_ready(const PROCESS_INFORMATION& process) {
-    WaitForInputIdle(process.hProcess, kReadyTimeoutMs);
-    Found found = {process.dwProcessId, nullptr};
-    DWORD_PTR answer = 0;
-    for (ULONGLONG deadline = GetTickCount64() + kReadyTimeoutMs; GetTickCount64() < deadline; Sleep(1)) {
-        found.window = nullptr;
-        EnumWindows(find_window, reinterpret_cast<LPARAM>(&found));
-        if (found.window && SendMessageTimeoutA(found.window, WM_NULL, 0, 0, SMTO_NORMAL, kReadyTimeoutMs, &answer))
-            return found.window;
-        if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
-    }
-    return nullptr;
 }
 
 // One round of a program; false when it never became ready or never ended.
@@ -83,7 +53,7 @@ bool run_once(Program& program) {
         return false;
     }
     bool ok = false;
-    if (HWND window = wait_until_ready(process)) {
+    if (HWND window = wait_until_ready(process, kReadyTimeoutMs)) {
         HWND cancel = FindWindowExA(window, nullptr, "Button", "Abbrechen");
         if (!cancel) {
             // A null window would post the presses to this program's own queue.
@@ -118,12 +88,6 @@ bool run_once(Program& program) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return ok;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "toolkit/objects/heap.h"
 #include "toolkit/objects/os_seam.h"
 #include "toolkit/ui/events.h"
@@ -125,12 +126,6 @@ double platform_rate(HWND window) {
         if (taken != kBatch) return -1;
     }
     return kEvents / taking;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 }  // namespace

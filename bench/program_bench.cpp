@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
+
 namespace {
 
 constexpr DWORD kReadyTimeoutMs = 30000;
@@ -37,23 +39,6 @@ struct Program {
     std::vector<double> startup_ms, startup_linux_cpu_ms, idle_cpu_ms, idle_linux_cpu_ms, idle_wakeups, peak_ws_kib;
     int children = -1;
 };
-
-struct Found {
-    DWORD process_id;
-    HWND window;
-};
-
-BOOL CALLBACK find_window(HWND window, LPARAM context) {
-    auto* found = reinterpret_cast<Found*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char title[32] = {};
-    if (owner != found->process_id || !IsWindowVisible(window)) return TRUE;
-    GetWindowTextA(window, title, sizeof title);
-    if (std::strcmp(title, "Optionen") != 0) return TRUE;
-    found->window = window;
-    return FALSE;
-}
 
 BOOL CALLBACK count_child(HWND, LPARAM context) {
     ++*reinterpret_cast<int*>(context);
@@ -164,24 +149,14 @@ bool run_once(Program& program, bool measure, bool idle, DWORD idle_ms, int seri
         std::fprintf(stderr, "cannot start %s (error %lu)\n", program.path.c_str(), GetLastError());
         return false;
     }
-    WaitForInputIdle(process.hProcess, kReadyTimeoutMs);
-    Found found = {process.dwProcessId, nullptr};
-    DWORD_PTR answer = 0;
-    for (ULONGLONG deadline = GetTickCount64() + kReadyTimeoutMs; GetTickCount64() < deadline; Sleep(1)) {
-        found.window = nullptr;
-        EnumWindows(find_window, reinterpret_cast<LPARAM>(&found));
-        if (found.window && SendMessageTimeoutA(found.window, WM_NULL, 0, 0, SMTO_NORMAL, kReadyTimeoutMs, &answer))
-            break;
-        found.window = nullptr;
-        if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;
-    }
+    HWND window = wait_until_ready(process, kReadyTimeoutMs);
     QueryPerformanceCounter(&ready);
-    bool ok = found.window != nullptr;
+    bool ok = window != nullptr;
 
     if (ok && measure) {
         program.startup_ms.push_back(1000.0 * seconds_between(started, ready));
         int children = 0;
-        EnumChildWindows(found.window, count_child, reinterpret_cast<LPARAM>(&children));
+        EnumChildWindows(window, count_child, reinterpret_cast<LPARAM>(&children));
         program.children = children;
         std::string linux_side = linux_process(tag);
         LinuxTimes at_ready = linux_times(linux_side);
@@ -204,12 +179,12 @@ bool run_once(Program& program, bool measure, bool idle, DWORD idle_ms, int seri
             program.peak_ws_kib.push_back(static_cast<double>(memory.PeakWorkingSetSize) / 1024.0);
     }
 
-    if (found.window) {
-        HWND cancel = FindWindowExA(found.window, nullptr, "Button", "Abbrechen");
+    if (window) {
+        HWND cancel = FindWindowExA(window, nullptr, "Button", "Abbrechen");
         if (cancel)
             PostMessageA(cancel, BM_CLICK, 0, 0);
         else
-            PostMessageA(found.window, WM_CLOSE, 0, 0);
+            PostMessageA(window, WM_CLOSE, 0, 0);
     }
     if (WaitForSingleObject(process.hProcess, kEndTimeoutMs) != WAIT_OBJECT_0) {
         std::fprintf(stderr, "%s did not end by itself; terminated\n", program.name.c_str());
@@ -220,13 +195,6 @@ bool run_once(Program& program, bool measure, bool idle, DWORD idle_ms, int seri
     CloseHandle(process.hProcess);
     if (!ok) std::fprintf(stderr, "%s showed no ready window \"Optionen\"\n", program.name.c_str());
     return ok;
-}
-
-double median(std::vector<double> values) {
-    if (values.empty()) return -1;
-    std::sort(values.begin(), values.end());
-    std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 void print_figure(const char* figure, const Program& program, const std::vector<double>& values) {

@@ -1,0 +1,123 @@
+#include "bench/direct_options_window.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU;
+// The common-control classes that the toolkit registers, and the slider's own set.
+constexpr DWORD kControlClasses = 0xB48 | ICC_BAR_CLASSES;
+constexpr int kListOpenHeight = 350;
+constexpr int kListItemHeight = 15;
+
+constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | WS_GROUP;
+constexpr DWORD kTextField = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD kList =
+    WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_GROUP | CBS_HASSTRINGS | WS_TABSTOP | CBS_DROPDOWNLIST;
+constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP;
+constexpr DWORD kSlider = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+
+const char* const kResolutionItems[] = {
+    "640*480",  "720*480",  "800*600",   "960*720",  "1024*768", "1200*800", "1200*900",  "1280*720",  "1280*768",
+    "1280*800", "1280*960", "1280*1024", "1366*768", "1600*768", "1600*900", "1600*1200", "1920*1080",
+};
+
+HWND g_window = nullptr;
+HFONT g_font = nullptr;
+
+HWND control(const char* window_class, DWORD extended, DWORD style, int number, int x, int y, int width, int height,
+             const char* text) {
+    HWND handle =
+        CreateWindowExA(extended, window_class, text, style, x, y, width, height, g_window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)), GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), TRUE);
+    return handle;
+}
+
+HWND label(int number, int x, int y, int width, int height, const char* text) {
+    return control("Static", 0, kLabel, number, x, y, width, height, text);
+}
+
+HWND button(int number, int x, int y, int width, int height, const char* text) {
+    return control("Button", 0, kButton, number, x, y, width, height, text);
+}
+
+HWND slider(int number, int x, int y, int width, int height) {
+    HWND handle = control(TRACKBAR_CLASSA, 0, kSlider, number, x, y, width, height, nullptr);
+    SendMessageA(handle, TBM_SETRANGEMIN, FALSE, 0);
+    SendMessageA(handle, TBM_SETRANGEMAX, FALSE, 100);
+    SendMessageA(handle, TBM_SETPOS, TRUE, 0);
+    return handle;
+}
+
+// The list is made tall enough for its opened items; its closed height is set through the height
+// of the selection field, less the frame that the platform draws around it.
+HWND list(int number, int x, int y, int width, int height) {
+    HWND handle = control("ComboBox", WS_EX_CLIENTEDGE, kList, number, x, y, width, kListOpenHeight, nullptr);
+    SendMessageA(handle, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kListItemHeight);
+    RECT frame;
+    GetWindowRect(handle, &frame);
+    int frame_height = (frame.bottom - frame.top) - kListItemHeight;
+    SendMessageA(handle, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height - frame_height);
+    return handle;
+}
+
+}  // namespace
+
+void direct_start_common_controls() {
+    g_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    INITCOMMONCONTROLSEX classes = {sizeof classes, kControlClasses};
+    InitCommonControlsEx(&classes);
+}
+
+HWND direct_open_window(WNDPROC procedure) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA window_class = {};
+    window_class.style = CS_DBLCLKS;
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = instance;
+    window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = "DirectWindow";
+    RegisterClassA(&window_class);
+
+    RECT outer = {0, 0, 370, 240};
+    AdjustWindowRectEx(&outer, kWindowStyle, FALSE, 0);
+    g_window = CreateWindowExA(0, "DirectWindow", "Optionen", kWindowStyle, 478, 416, outer.right - outer.left,
+                               outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
+    if (g_window) ShowWindow(g_window, SW_SHOWNORMAL);
+    return g_window;
+}
+
+void direct_build_controls() {
+    label(0, 20, 20, 50, 20, "Spieler 1");
+    control("Edit", WS_EX_CLIENTEDGE, kTextField, 1, 80, 20, 240, 20, "Spieler1");
+    label(2, 20, 50, 50, 20, "Spieler 2");
+    label(5, 20, 110, 50, 20, "Musik");
+    label(6, 20, 140, 50, 20, "Sounds");
+    control("Edit", WS_EX_CLIENTEDGE, kTextField, 7, 80, 50, 240, 20, "Spieler2");
+
+    HWND resolutions = list(8, 80, 80, 190, 20);
+    for (int item = 0; item < 17; ++item)
+        SendMessageA(resolutions, CB_INSERTSTRING, static_cast<WPARAM>(item),
+                     reinterpret_cast<LPARAM>(kResolutionItems[item]));
+
+    button(15, 220, 180, 135, 30, "Zum Zindrop Launcher");
+
+    char current[32];
+    wsprintfA(current, "%d*%d", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    SendMessageA(resolutions, CB_INSERTSTRING, 17, reinterpret_cast<LPARAM>(current));
+    SendMessageA(resolutions, CB_SETCURSEL, 17, 0);
+
+    label(3, 20, 80, 60, 20, "Aufl\xF6sung");
+    label(4, 257, 227, 120, 20, "Vellmark Software");
+    HWND music = slider(14, 80, 110, 250, 30);
+    HWND sound = slider(13, 80, 140, 250, 30);
+    button(9, 20, 180, 90, 30, "Speichern");
+    button(kDirectCancelButton, 120, 180, 90, 30, "Abbrechen");
+    button(12, 275, 80, 90, 22, "Native Aufl\xF6sung");
+
+    SendMessageA(music, TBM_SETPOS, TRUE, 100);
+    SendMessageA(sound, TBM_SETPOS, TRUE, 100);
+}
