@@ -36,15 +36,6 @@ INPUT move_to(POINT screen) {
     return mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screen);
 }
 
-INPUT key(WORD virtual_key, bool up) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtual_key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtual_key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
 INPUT unicode(wchar_t character, bool up) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
@@ -95,6 +86,15 @@ bool wait_foreground(HWND window, int timeout_ms, bool toolkit_pump) {
 
 }  // namespace
 
+INPUT key_input(WORD virtual_key, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtual_key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtual_key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
 bool input_move(POINT screen) {
     std::vector<INPUT> inputs = {move_to(screen)};
     return send(inputs);
@@ -120,10 +120,10 @@ bool input_drag(POINT from, POINT to, int steps) {
 
 bool input_key(WORD virtual_key, bool shift) {
     std::vector<INPUT> inputs;
-    if (shift) inputs.push_back(key(VK_SHIFT, false));
-    inputs.push_back(key(virtual_key, false));
-    inputs.push_back(key(virtual_key, true));
-    if (shift) inputs.push_back(key(VK_SHIFT, true));
+    if (shift) inputs.push_back(key_input(VK_SHIFT, false));
+    inputs.push_back(key_input(virtual_key, false));
+    inputs.push_back(key_input(virtual_key, true));
+    if (shift) inputs.push_back(key_input(VK_SHIFT, true));
     return send(inputs);
 }
 

@@ -17,6 +17,8 @@ bool input_click(POINT screen, MouseButton button = MouseButton::left);
 bool input_drag(POINT from, POINT to, int steps = 8);
 // A key press and release, with Shift held around it when shift is true.
 bool input_key(WORD virtual_key, bool shift = false);
+// One key's press or release, for callers that send inputs together in one batch.
+INPUT key_input(WORD virtual_key, bool up);
 // Types Windows-1252 text as key presses.
 bool input_type(std::string_view text);
 

@@ -93,15 +93,6 @@ std::string to_cp1252(const std::wstring& wide) {
     return bytes;
 }
 
-INPUT key_input(WORD virtual_key, bool up) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtual_key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtual_key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
 INPUT mouse_button(DWORD flags) {
     INPUT input = {};
     input.type = INPUT_MOUSE;

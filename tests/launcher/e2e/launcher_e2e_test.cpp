@@ -15,6 +15,7 @@
 
 #include "tests/launcher/e2e/launcher_driver.h"
 #include "tests/support/event_pump.h"
+#include "tests/support/user_input.h"
 
 namespace launcher_e2e {
 namespace {
@@ -302,14 +303,8 @@ TEST(LauncherLeave, CloseBoxEndsWithoutSavingAfterSliderMovesAndTyping) {
 
 // Alt+F4, pressed once, the way a player leaves with the keyboard.
 bool press_alt_f4() {
-    INPUT keys[4] = {};
-    const WORD sequence[4] = {VK_MENU, VK_F4, VK_F4, VK_MENU};
-    for (int i = 0; i < 4; ++i) {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = sequence[i];
-        keys[i].ki.wScan = static_cast<WORD>(MapVirtualKeyA(sequence[i], MAPVK_VK_TO_VSC));
-        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
-    }
+    INPUT keys[4] = {key_input(VK_MENU, false), key_input(VK_F4, false), key_input(VK_F4, true),
+                     key_input(VK_MENU, true)};
     return SendInput(4, keys, sizeof(INPUT)) == 4;
 }
 
