@@ -2,7 +2,9 @@
 # that it unpacks straight into the game folder; programs stripped, the symbols are not a player's.
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME zindrop-launcher)
-set(CPACK_PACKAGE_FILE_NAME zindrop-launcher-win64)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR ${LAUNCHER_COMPANY})
+set(CPACK_PACKAGE_FILE_NAME zindrop-launcher-${PROJECT_VERSION}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -39,5 +39,6 @@ extern const Resolution kResolutions[kFixedResolutionCount];
 // "width*height", each rounded to a whole number.
 std::string resolution_text(double width, double height);
 
-// Opens window 0 and fills its controls from the options record.
+// Opens window 0, laid out at the display's scale and kept on the screen, and fills its controls from
+// the options record.
 void options_window_build();

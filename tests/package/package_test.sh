@@ -4,8 +4,9 @@
 # the first-run options file, show its window, and end with exit code 0 on one click on
 # "Abbrechen".
 # package_test.sh <cmake> <cpack> <build folder> <wine-run> <window_snapshot.exe> <launcher.exe as built>
+#                 <archive name without .zip>
 set -u
-cmake=$1 cpack=$2 build=$3 run=$4 snapshot=$5 built=$6
+cmake=$1 cpack=$2 build=$3 run=$4 snapshot=$5 built=$6 name=$7
 work=$(mktemp -d "${TMPDIR:-/tmp}/package_test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 fail() {
@@ -15,7 +16,7 @@ fail() {
 
 "$cpack" --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log" >&2; fail "cpack"; }
-archive="$work/package/zindrop-launcher-win64.zip"
+archive="$work/package/$name.zip"
 [ -f "$archive" ] || fail "no archive $archive"
 contents=$(cd "$work" && "$cmake" -E tar tf "$archive" | sort | tr '\n' ' ')
 [ "$contents" = "launcher-readme.txt launcher.exe " ] || fail "the archive holds: $contents"

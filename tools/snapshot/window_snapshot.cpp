@@ -146,6 +146,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: window_snapshot <title> <file.png> [<button text>]\n");
         return 64;
     }
+    // The screen in device pixels, as a window that is aware of the display's scale lies on it;
+    // otherwise the system would hand this program scaled coordinates at a raised scale.
+    SetProcessDPIAware();
     HWND window = nullptr;
     for (int tries = 0; tries < 300 && !(window && IsWindowVisible(window)); ++tries) {
         Sleep(100);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/launcher/e2e/launcher_driver.h"
+#include "tests/launcher/e2e/options_layout.h"
 #include "tests/support/event_pump.h"
 #include "tests/support/user_input.h"
 
@@ -38,20 +39,6 @@ std::optional<DWORD> save_and_cancel(Launcher& launcher, const GameFolder& folde
     return launcher.cancel(route);
 }
 
-struct ControlLayout {
-    int id;
-    const char* class_name;
-    RECT rect;  // left, top, right, bottom in the window's client area
-    const char* text;
-};
-
-RECT client_rect_of(HWND control, HWND parent) {
-    RECT rect = {};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 std::string describe(const RECT& rect) {
     char text[96];
     std::snprintf(text, sizeof text, "(%ld, %ld) %ld x %ld", static_cast<long>(rect.left), static_cast<long>(rect.top),
@@ -74,33 +61,16 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
     RECT frame = {}, client = {};
     GetWindowRect(window, &frame);
     GetClientRect(window, &client);
-    EXPECT_EQ(frame.left, 478);
-    EXPECT_EQ(frame.top, 416);
-    EXPECT_EQ(client.right, 370);
-    EXPECT_EQ(client.bottom, 240);
+    EXPECT_EQ(frame.left, kWindowPlace.x);
+    EXPECT_EQ(frame.top, kWindowPlace.y);
+    EXPECT_EQ(client.right, kClientSize.cx);
+    EXPECT_EQ(client.bottom, kClientSize.cy);
     LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
     EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) << std::hex << style;
 
-    // In the order of creation, which is also the order of the platform's sibling list.
-    const std::vector<ControlLayout> expected = {
-        {kPlayer1Caption, "Static", {20, 20, 70, 40}, "Spieler 1"},
-        {kPlayer1Field, "Edit", {80, 20, 320, 40}, "Anna"},
-        {kPlayer2Caption, "Static", {20, 50, 70, 70}, "Spieler 2"},
-        {kMusicCaption, "Static", {20, 110, 70, 130}, "Musik"},
-        {kSoundCaption, "Static", {20, 140, 70, 160}, "Sounds"},
-        {kPlayer2Field, "Edit", {80, 50, 320, 70}, "Bob"},
-        {kResolutionList, "ComboBox", {80, 80, 270, 100}, "1920*1080"},
-        {kLaunchButton, "Button", {220, 180, 355, 210}, "Zum Zindrop Launcher"},
-        {kResolutionCaption, "Static", {20, 80, 80, 100}, "Aufl\xF6sung"},
-        {kCreditLabel, "Static", {257, 227, 377, 247}, "Vellmark Software"},
-        {kMusicSlider, "msctls_trackbar32", {80, 110, 330, 140}, ""},
-        {kSoundSlider, "msctls_trackbar32", {80, 140, 330, 170}, ""},
-        {kSaveButton, "Button", {20, 180, 110, 210}, "Speichern"},
-        {kCancelButton, "Button", {120, 180, 210, 210}, "Abbrechen"},
-        {kNativeButton, "Button", {275, 80, 365, 102}, "Native Aufl\xF6sung"},
-    };
+    const std::vector<ControlLayout>& expected = kOptionsLayout;
     std::vector<int> order;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         order.push_back(GetDlgCtrlID(child));
@@ -143,9 +113,9 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
     EXPECT_EQ(session.folder.options(), kLoaded);
 }
 
-// The program file's resources: icon 1, which every toolkit window takes, with a 64 x 64 image,
-// and the manifest that asks for version 6.0.0.0 of the common controls.
-TEST(LauncherLayout, TheProgramFileCarriesIconOneAndTheCommonControlsManifest) {
+// The program file's resources: icon 1, which every toolkit window takes, with a 64 x 64 image, the
+// manifest that asks for version 6.0.0.0 of the common controls, and the version resource.
+TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     GameFolder folder({.options = kLoaded});
     ASSERT_TRUE(folder.ready());
     HMODULE program = LoadLibraryExA((folder / "launcher.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -184,6 +154,34 @@ TEST(LauncherLayout, TheProgramFileCarriesIconOneAndTheCommonControlsManifest) {
     ASSERT_TRUE(start != std::string::npos && end != std::string::npos) << manifest;
     EXPECT_NE(manifest.substr(start, end - start).find("version=\"6.0.0.0\""), std::string::npos)
         << manifest.substr(start, end - start);
+    // Aware of the system's display scale, so that the system does not stretch the window.
+    EXPECT_NE(manifest.find("WindowsSettings\">true</dpiAware>"), std::string::npos) << manifest;
+
+    // The version resource, which the file's Properties show: the project's version and names.
+    const std::string program_path = folder / "launcher.exe";
+    std::string version(GetFileVersionInfoSizeA(program_path.c_str(), nullptr), '\0');
+    ASSERT_FALSE(version.empty()) << "no version resource";
+    ASSERT_TRUE(GetFileVersionInfoA(program_path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
+    auto value = [&](const char* key) {
+        char* text = nullptr;
+        UINT length = 0;
+        const std::string path = std::string("\\StringFileInfo\\040904E4\\") + key;
+        return VerQueryValueA(version.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) && text
+                   ? std::string(text)
+                   : std::string("<none>");
+    };
+    EXPECT_EQ(value("ProductName"), "Zindrop Launcher");
+    EXPECT_EQ(value("CompanyName"), "Vellmark Software");
+    EXPECT_EQ(value("FileDescription"), "Zindrop options launcher");
+    EXPECT_EQ(value("FileVersion"), LAUNCHER_VERSION);
+    EXPECT_EQ(value("ProductVersion"), LAUNCHER_VERSION);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(version.data(), "\\", reinterpret_cast<void**>(&fixed), &length) && fixed);
+    unsigned major = 0, minor = 0, patch = 0;
+    ASSERT_EQ(std::sscanf(LAUNCHER_VERSION, "%u.%u.%u", &major, &minor, &patch), 3);
+    EXPECT_EQ(fixed->dwFileVersionMS, (major << 16) | minor);
+    EXPECT_EQ(fixed->dwFileVersionLS, patch << 16);
 }
 
 TEST(LauncherLayout, TabAndShiftTabFollowTheTabStops) {

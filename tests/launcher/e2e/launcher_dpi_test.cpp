@@ -1,0 +1,92 @@
+// The options window at the display scale that the test's Wine prefix is set to (LAUNCHER_TEST_DPI;
+// launcher_dpi_test.sh runs this at each scale): its 96-DPI layout multiplied by dpi / 96, every
+// caption and button text whole, the window whole on the screen, and the first-run file holding the
+// display mode's real pixels.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/launcher/e2e/launcher_driver.h"
+#include "tests/launcher/e2e/options_layout.h"
+
+namespace launcher_e2e {
+namespace {
+
+int scaled(int pixels, int dpi) {
+    return MulDiv(pixels, dpi, USER_DEFAULT_SCREEN_DPI);
+}
+
+int text_width(const std::string& text, HFONT font) {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(screen, font);
+    SIZE size = {};
+    GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    return size.cx;
+}
+
+TEST(LauncherDisplayScale, TheLayoutScaledWithEveryTextWholeOnTheScreen) {
+    // Device pixels, as the launcher, which declares itself aware of the scale, lays itself out.
+    SetProcessDPIAware();
+    const char* asked = std::getenv("LAUNCHER_TEST_DPI");
+    const int dpi = asked ? std::atoi(asked) : USER_DEFAULT_SCREEN_DPI;
+    HDC screen = GetDC(nullptr);
+    ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), dpi) << "the display is not at the scale asked for";
+    ReleaseDC(nullptr, screen);
+
+    Session session({.options = std::nullopt});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    HWND window = launcher.window();
+
+    // The first-run file: the desktop's size in real pixels, whatever the scale.
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode));
+    const std::optional<std::vector<std::string>> lines = split_crlf_lines(session.folder.options().value_or(""));
+    ASSERT_TRUE(lines && lines->size() == 9u) << printable(session.folder.options().value_or("<no file>"));
+    EXPECT_EQ((*lines)[4], std::to_string(mode.dmPelsWidth));
+    EXPECT_EQ((*lines)[5], std::to_string(mode.dmPelsHeight));
+
+    RECT client = {}, frame = {}, area = {};
+    GetClientRect(window, &client);
+    EXPECT_NEAR(client.right, scaled(kClientSize.cx, dpi), 1);
+    EXPECT_NEAR(client.bottom, scaled(kClientSize.cy, dpi), 1);
+    GetWindowRect(window, &frame);
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+    EXPECT_TRUE(frame.left >= area.left && frame.top >= area.top && frame.right <= area.right &&
+                frame.bottom <= area.bottom)
+        << "window (" << frame.left << ", " << frame.top << ")-(" << frame.right << ", " << frame.bottom
+        << ") in the work area (" << area.left << ", " << area.top << ")-(" << area.right << ", " << area.bottom << ")";
+
+    // Every control gets the stock GUI font, which each program makes at the scale it starts with:
+    // this program's own is the controls' font.
+    const auto font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    for (const ControlLayout& want : kOptionsLayout) {
+        SCOPED_TRACE("control " + std::to_string(want.id));
+        HWND control = launcher.control(want.id);
+        ASSERT_NE(control, nullptr);
+        const RECT rect = client_rect_of(control, window);
+        EXPECT_NEAR(rect.left, scaled(want.rect.left, dpi), 1);
+        EXPECT_NEAR(rect.top, scaled(want.rect.top, dpi), 1);
+        EXPECT_NEAR(rect.right, scaled(want.rect.right, dpi), 1);
+        // The closed list's height is the platform's field around the font, sized to come near it.
+        EXPECT_NEAR(rect.bottom, scaled(want.rect.bottom, dpi), want.id == kResolutionList ? 2 : 1);
+
+        const std::string class_name = want.class_name;
+        // The credit line reaches past the window's edge at every scale; the window clips it.
+        if ((class_name != "Static" && class_name != "Button") || want.id == kCreditLabel) continue;
+        RECT inside = {};
+        GetClientRect(control, &inside);
+        const std::string text = launcher.text(control);
+        EXPECT_LE(text_width(text, font), inside.right) << printable(text) << " is cut off";
+    }
+    EXPECT_EQ(launcher.cancel(), 0u);
+}
+
+}  // namespace
+}  // namespace launcher_e2e

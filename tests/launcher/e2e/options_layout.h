@@ -1,0 +1,51 @@
+#pragma once
+// The options window as it is laid out at 100 % (96 DPI), in the client area's pixels: the oracle
+// of the layout tests, which at any other display scale expect it multiplied by dpi / 96.
+
+#include <windows.h>
+
+#include <vector>
+
+#include "tests/launcher/e2e/launcher_driver.h"
+
+namespace launcher_e2e {
+
+// The window's outer top-left corner on the screen and its client size.
+constexpr POINT kWindowPlace = {478, 416};
+constexpr SIZE kClientSize = {370, 240};
+
+struct ControlLayout {
+    int id;
+    const char* class_name;
+    RECT rect;         // left, top, right, bottom in the window's client area
+    const char* text;  // after loading the layout test's file
+};
+
+// In the order of creation, which is also the order of the platform's sibling list.
+inline const std::vector<ControlLayout> kOptionsLayout = {
+    {kPlayer1Caption, "Static", {20, 20, 70, 40}, "Spieler 1"},
+    {kPlayer1Field, "Edit", {80, 20, 320, 40}, "Anna"},
+    {kPlayer2Caption, "Static", {20, 50, 70, 70}, "Spieler 2"},
+    {kMusicCaption, "Static", {20, 110, 70, 130}, "Musik"},
+    {kSoundCaption, "Static", {20, 140, 70, 160}, "Sounds"},
+    {kPlayer2Field, "Edit", {80, 50, 320, 70}, "Bob"},
+    {kResolutionList, "ComboBox", {80, 80, 270, 100}, "1920*1080"},
+    {kLaunchButton, "Button", {220, 180, 355, 210}, "Zum Zindrop Launcher"},
+    {kResolutionCaption, "Static", {20, 80, 80, 100}, "Aufl\xF6sung"},
+    {kCreditLabel, "Static", {257, 227, 377, 247}, "Vellmark Software"},
+    {kMusicSlider, "msctls_trackbar32", {80, 110, 330, 140}, ""},
+    {kSoundSlider, "msctls_trackbar32", {80, 140, 330, 170}, ""},
+    {kSaveButton, "Button", {20, 180, 110, 210}, "Speichern"},
+    {kCancelButton, "Button", {120, 180, 210, 210}, "Abbrechen"},
+    {kNativeButton, "Button", {275, 80, 365, 102}, "Native Aufl\xF6sung"},
+};
+
+// A control's rectangle in its window's client area.
+inline RECT client_rect_of(HWND control, HWND window) {
+    RECT rect = {};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+}  // namespace launcher_e2e
