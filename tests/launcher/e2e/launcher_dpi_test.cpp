@@ -32,8 +32,9 @@ int text_width(const std::string& text, HFONT font) {
 TEST(LauncherDisplayScale, TheLayoutScaledWithEveryTextWholeOnTheScreen) {
     // Device pixels, as the launcher, which declares itself aware of the scale, lays itself out.
     SetProcessDPIAware();
-    const char* asked = std::getenv("LAUNCHER_TEST_DPI");
-    const int dpi = asked ? std::atoi(asked) : USER_DEFAULT_SCREEN_DPI;
+    char asked[16] = "";
+    const int dpi =
+        GetEnvironmentVariableA("LAUNCHER_TEST_DPI", asked, sizeof asked) ? std::atoi(asked) : USER_DEFAULT_SCREEN_DPI;
     HDC screen = GetDC(nullptr);
     ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), dpi) << "the display is not at the scale asked for";
     ReleaseDC(nullptr, screen);
