@@ -4,7 +4,10 @@ set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME zindrop-launcher)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR ${LAUNCHER_COMPANY})
-set(CPACK_PACKAGE_FILE_NAME zindrop-launcher-${PROJECT_VERSION}-win64)
+# The archive's name carries the version; CPack's own variable holds the source archive's name once
+# CPack is included, so the tests take it from here.
+set(LAUNCHER_ARCHIVE_NAME zindrop-launcher-${PROJECT_VERSION}-win64)
+set(CPACK_PACKAGE_FILE_NAME ${LAUNCHER_ARCHIVE_NAME})
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
