@@ -9,7 +9,9 @@
 //   error TEXT    write TEXT to standard error
 //   to FILE       write what follows into FILE instead of standard output
 //   exit N        end with exit code N
-// Lines end with LF; echoed bytes are copied unchanged.
+// Lines end with LF; echoed bytes are copied unchanged. With PROGRAM_HELPER_HOLD naming the id of
+// the test's process, the helper without arguments stays up after its report until the test sets
+// the event "program_helper_release_<id>" or ends; it writes no report when it cannot hold.
 #include <windows.h>
 
 #include <cstdio>
@@ -56,10 +58,20 @@ void echo(HANDLE to) {
     while (ReadFile(from, buffer, sizeof buffer, &got, nullptr) && got > 0) write_all(to, std::string(buffer, got));
 }
 
+int report_and_hold() {
+    char id[16] = {};
+    if (!GetEnvironmentVariableA("PROGRAM_HELPER_HOLD", id, sizeof id)) return report_write() ? 0 : 90;
+    HANDLE ends[2] = {OpenEventA(SYNCHRONIZE, FALSE, (std::string("program_helper_release_") + id).c_str()),
+                      OpenProcess(SYNCHRONIZE, FALSE, std::strtoul(id, nullptr, 10))};
+    if (!ends[0] || !ends[1] || !report_write()) return 93;
+    WaitForMultipleObjects(2, ends, FALSE, INFINITE);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return report_write() ? 0 : 90;
+    if (argc < 2) return report_and_hold();
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE file = INVALID_HANDLE_VALUE;
     int code = 0;

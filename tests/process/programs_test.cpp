@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -186,11 +189,29 @@ TEST_F(ProgramsTest, WaitWithKeepWaitsAndStillGivesTheProgramNewestFirst) {
     EXPECT_EQ(first->previous, second);
 }
 
-TEST_F(ProgramsTest, TheLaunchersCallStartsANameFromTheWorkingDirectory) {
+// The helper stays up until released: the call must return while it runs. Were the call to wait for
+// it, only the watchdog's release would end it.
+TEST_F(ProgramsTest, TheLaunchersCallStartsANameFromTheWorkingDirectoryAndReturnsWhileItRuns) {
     ASSERT_TRUE(CopyFileA(helper_.c_str(), folder_.file("Zz Launch Helper.exe").c_str(), FALSE));
     WorkingDirectory inside(folder_.path());
+    const std::string id = std::to_string(GetCurrentProcessId());
+    HandleCloser release(CreateEventA(nullptr, TRUE, FALSE, ("program_helper_release_" + id).c_str()));
+    ASSERT_TRUE(release.get() && SetEnvironmentVariableA("PROGRAM_HELPER_HOLD", id.c_str()));
+    std::promise<void> returned;
+    std::atomic<bool> rescued{false};
+    std::thread watchdog([&, settled = returned.get_future()] {
+        if (settled.wait_for(std::chrono::seconds(10)) != std::future_status::timeout) return;
+        rescued = true;
+        SetEvent(release.get());
+    });
     EXPECT_EQ(program_run("Zz Launch Helper.exe"), 1);
+    returned.set_value();
+    watchdog.join();
+    SetEnvironmentVariableA("PROGRAM_HELPER_HOLD", nullptr);
+    EXPECT_FALSE(rescued) << "program_run waited for the program it started";
+    // The report is written only by a helper that holds.
     const std::string report = file_wait_text(folder_.file("helper-report.txt"), kProgramTimeout);
+    SetEvent(release.get());
     EXPECT_EQ(text_line(report, 0), "\"Zz Launch Helper.exe\"");
     EXPECT_EQ(text_line(report, 1), folder_.path());
 }

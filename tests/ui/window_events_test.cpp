@@ -5,6 +5,7 @@
 #include <chrono>
 #include <future>
 #include <limits>
+#include <thread>
 #include <vector>
 
 #include "tests/support/event_pump.h"
@@ -15,6 +16,7 @@
 #include "toolkit/ui/event_record.h"
 #include "toolkit/ui/events.h"
 #include "toolkit/ui/window.h"
+#include "toolkit/ui/window_internal.h"
 
 namespace {
 
@@ -49,18 +51,22 @@ class WindowEvents : public ::testing::Test {
 
 TEST_F(WindowEvents, EqualConsecutiveQueuedEventsCollapse) {
     HWND window = open(3);
-    ASSERT_NE(window, nullptr);
+    HWND other = open(4);
+    ASSERT_TRUE(window && other);
     pump_until_idle(window);
     HDC dc = GetDC(window);
     SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     SendMessageA(window, WM_CLOSE, 0, 0);
+    SendMessageA(other, WM_CLOSE, 0, 0);  // the same event of another window is another event
     SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     ReleaseDC(window, dc);
 
     EXPECT_EQ(next_event(0), EV_REPAINT);
     EXPECT_EQ(event_record()->last_window, 3);
     EXPECT_EQ(next_event(0), EV_CLOSE);
+    EXPECT_EQ(next_event(0), EV_CLOSE);
+    EXPECT_EQ(event_record()->last_window, 4);
     EXPECT_EQ(next_event(0), EV_REPAINT);
     EXPECT_EQ(next_event(0), 0);
     // A close event leaves the window open.
@@ -157,6 +163,12 @@ TEST_F(WindowEvents, ReopeningANumberReplacesTheWindowAndItsClass) {
     HWND loose = window_handle(static_cast<std::int32_t>(identity));
     ASSERT_NE(loose, nullptr);
     EXPECT_EQ(GetWindowTextLengthA(loose), 0);
+
+    // Destroyed behind the toolkit's back, a window leaves no number (nor Tab table) to its handle,
+    // which the platform may give to another window.
+    DestroyWindow(loose);
+    EXPECT_EQ(window_number_of(loose), -1);
+    EXPECT_EQ(window_accelerators(loose), nullptr);
 }
 
 TEST_F(WindowEvents, FlagsChooseStyleVisibilityAndPlace) {
@@ -178,11 +190,13 @@ TEST_F(WindowEvents, FlagsChooseStyleVisibilityAndPlace) {
     SendMessageA(tool, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.x, 1);
 
-    // The client area has the size asked for.
-    RECT client;
-    GetClientRect(plain, &client);
-    EXPECT_EQ(client.right, 300);
-    EXPECT_EQ(client.bottom, 200);
+    // The client area has the size asked for, also where the caption is added for want of a style.
+    for (HWND window : {plain, hidden}) {
+        RECT client;
+        GetClientRect(window, &client);
+        EXPECT_EQ(client.right, 300);
+        EXPECT_EQ(client.bottom, 200);
+    }
 
     const int screen_width = GetSystemMetrics(SM_CXSCREEN);
     const int screen_height = GetSystemMetrics(SM_CYSCREEN);
@@ -250,6 +264,25 @@ TEST_F(WindowEvents, CommandsTimersAndTrayMessagesBecomeEvents) {
     EXPECT_EQ(event_record()->last_type, 3);
     PostMessageA(window, TRAY_EVENT, 6, WM_MOUSEMOVE);
     for (const SeenEvent& event : pump_until_idle(window)) EXPECT_NE(event.code, EV_TRAY);
+}
+
+// Posting WM_NULL is how another thread wakes a blocked wait: the wait ends with no event. Were it
+// to wait on, only the helper's mouse move a while later would end it.
+TEST_F(WindowEvents, PostedNullEndsABlockedWaitWithNoEvent) {
+    HWND window = open(0);
+    ASSERT_NE(window, nullptr);
+    pump_until_idle(window);
+    std::promise<void> returned;
+    std::thread waker([window, settled = returned.get_future()] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        PostMessageA(window, WM_NULL, 0, 0);
+        if (settled.wait_for(std::chrono::seconds(5)) == std::future_status::timeout)
+            PostMessageA(window, WM_MOUSEMOVE, 0, 0);
+    });
+    const std::int32_t woken = wait_event();
+    returned.set_value();
+    waker.join();
+    EXPECT_EQ(woken, 0);
 }
 
 // GetMessageA reports a failure with -1 and leaves the message unfilled.

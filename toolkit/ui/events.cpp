@@ -151,11 +151,10 @@ std::int32_t next_event(std::int32_t timeout_ms) {
         if (!fetch(&message, timeout_ms)) return 0;
         dispatch(&message);
         // A WM_NULL's number reads as "no event", which would end a caller's run of polls while
-        // more messages wait: it is dispatched and the next message is taken in its place. The
-        // first fetch ended the wait, so the following ones only look.
+        // more messages wait: it is dispatched and the message behind it is taken in its place.
+        // Only a message already there: a WM_NULL posted to wake a blocked wait must end it.
         while (message.message == WM_NULL && events->pending == 0 && !events->queue_head) {
-            if (timeout_ms != -1) timeout_ms = 0;
-            if (!fetch(&message, timeout_ms)) return 0;
+            if (!fetch(&message, 0)) return 0;
             dispatch(&message);
         }
         // Dispatching may have re-entered anything; the record itself never moves.

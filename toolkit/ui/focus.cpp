@@ -44,38 +44,32 @@ std::vector<HWND> candidates(HWND root) {
     return list;
 }
 
-void focus_forward(const std::vector<HWND>& list, HWND current) {
+// The control that Tab gives the focus to, or null when the focus stays.
+HWND focus_forward(const std::vector<HWND>& list, HWND current) {
     bool met = false;
     for (HWND candidate : list) {
         if (!current || met) {
-            if (eligible(candidate)) {
-                SetFocus(candidate);
-                return;
-            }
+            if (eligible(candidate)) return candidate;
         } else if (candidate == current) {
-            if (!eligible(candidate)) return;
+            if (!eligible(candidate)) return nullptr;
             met = true;
         }
     }
-    if (!met) return;
+    if (!met) return nullptr;
     for (HWND candidate : list) {
-        if (eligible(candidate)) {
-            SetFocus(candidate);
-            return;
-        }
+        if (eligible(candidate)) return candidate;
     }
+    return nullptr;
 }
 
-void focus_backward(const std::vector<HWND>& list, HWND current) {
+// The control that Shift+Tab gives the focus to, or null when the focus stays.
+HWND focus_backward(const std::vector<HWND>& list, HWND current) {
     HWND last = nullptr;
     for (HWND candidate : list) {
-        if (candidate == current && last) {
-            SetFocus(last);
-            return;
-        }
+        if (candidate == current && last) return last;
         if (eligible(candidate)) last = candidate;
     }
-    if (last) SetFocus(last);
+    return last;
 }
 
 }  // namespace
@@ -98,8 +92,10 @@ void focus_step(bool backward) {
     HWND focus = GetFocus();
     HWND current = focus && IsChild(root, focus) ? focus : nullptr;
     const std::vector<HWND> list = candidates(root);
-    if (backward)
-        focus_backward(list, current);
-    else
-        focus_forward(list, current);
+    HWND next = backward ? focus_backward(list, current) : focus_forward(list, current);
+    if (!next) return;
+    // As the platform's dialog manager does: a text field reached by the keyboard has its whole
+    // text selected, so that typing replaces it. A click still puts the caret where it lands.
+    if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(next, EM_SETSEL, 0, -1);
+    SetFocus(next);
 }

@@ -32,10 +32,6 @@ struct KnownWindow {
 };
 KnownWindow g_known = {nullptr, -1};
 
-void window_number_forget() {
-    g_known = {nullptr, -1};
-}
-
 struct ClassName {
     char text[32];
 };
@@ -148,10 +144,14 @@ WindowRecord* window_find(std::int32_t number) {
     return object_table_find<WindowRecord>(g_windows, number);
 }
 
+void window_number_forget() {
+    g_known = {nullptr, -1};
+}
+
 std::int32_t window_number_of(HWND hwnd) {
     if (!hwnd) return -1;
     // Most messages go to the window of the one before; only window_open and window_close change
-    // the property, and they forget the answer.
+    // the property, and they forget the answer, as does a window's last message.
     if (hwnd == g_known.handle) {
         if (g_known.number == -1) return -1;
         WindowRecord* record = window_find(g_known.number);

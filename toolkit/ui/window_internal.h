@@ -35,6 +35,8 @@ WindowRecord* window_find(std::int32_t number);
 
 // The number of the toolkit window hwnd, or -1 when it carries no window-number property.
 std::int32_t window_number_of(HWND hwnd);
+// Drops the remembered answer of window_number_of.
+void window_number_forget();
 bool window_is_toolkit(HWND hwnd);
 
 LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -110,6 +110,9 @@ void take_drop_data(EventRecord* events, LPARAM lParam) {
 
 LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = window_message(hwnd, message, wParam, lParam);
+    // A window destroyed without window_close (a DestroyWindow of its own) keeps its property to
+    // the end: its number must not stay remembered for a handle value the platform reuses.
+    if (message == WM_NCDESTROY) window_number_forget();
     if (result != NOT_HANDLED) return result;
     SetLastError(0);
     return DefWindowProcA(hwnd, message, wParam, lParam);

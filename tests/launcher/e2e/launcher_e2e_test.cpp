@@ -346,15 +346,29 @@ TEST(LauncherSave, ChoosingFromTheListWithTheMouse) {
         0u);
 }
 
+// Tab into the second name selects it, so typing replaces it; then every fixed item, chosen with
+// Home and Down, saves its own size.
 TEST(LauncherSave, ChoosingFromTheListWithTheKeyboard) {
     Session session({.options = kBase});
     ASSERT_TRUE(session.ready());
     Launcher& launcher = *session.launcher;
     ASSERT_TRUE(launcher.to_foreground());
-    ASSERT_TRUE(launcher.choose_with_keyboard(2)) << "could not pick \"800*600\" with Home and Down";
-    EXPECT_EQ(
-        save_and_cancel(launcher, session.folder, crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "30", "70"})),
-        0u);
+    ASSERT_TRUE(launcher.focus_by_tab(kPlayer2Field) && launcher.type("Cleo"));
+    ASSERT_TRUE(launcher.focus_by_tab(kResolutionList) && launcher.key(VK_HOME));
+    for (int item = 0; item < static_cast<int>(kResolutionItems.size()); ++item) {
+        ASSERT_TRUE((item == 0 || launcher.key(VK_DOWN)) && launcher.wait_selection(item)) << item;
+        ASSERT_TRUE(write_file(session.folder.options_path(), "spoilt\r\n"));
+        std::optional<std::vector<std::string>> lines;
+        auto saved = [&] {
+            return (lines = split_crlf_lines(session.folder.options().value_or(""))) && lines->size() == 9;
+        };
+        ASSERT_TRUE(launcher.use_button(kSaveButton, saved, Launcher::Route::mouse)) << item;
+        EXPECT_EQ((*lines)[1] + " " + (*lines)[4] + "*" + (*lines)[5], "Cleo " + kResolutionItems[item]);
+        // The click took the focus to the button: five Tabs bring it back to the list.
+        ASSERT_TRUE(launcher.keys(VK_TAB, 5));
+        ASSERT_TRUE(wait_for([&] { return launcher.focus() == launcher.control(kResolutionList); }));
+    }
+    EXPECT_EQ(launcher.cancel(), 0u);
 }
 
 const std::string kOddResolution = crlf_lines({"Anna", "Bob", "1", "0", "1234", "567", "0", "30", "70"});

@@ -49,6 +49,9 @@ TEST(LauncherMain, EndsWithExitCodeZeroWhenItsWindowCannotBeOpened) {
 // message hook queues window events ending in a close event, all in one dispatch.
 constexpr UINT kPostGadgetEvent = 13103;
 constexpr UINT kQueueThenClose = WM_APP + 1;
+// Marks a WM_NULL on whose fetch the message hook closes the window; WM_APP + 2 nobody handles.
+constexpr WPARAM kCloseOnNull = 0x5A17;
+constexpr UINT kIgnored = WM_APP + 2;
 
 struct Script {
     std::vector<std::pair<UINT, WPARAM>> posts;
@@ -80,6 +83,8 @@ LRESULT CALLBACK queue_on_marker(int code, WPARAM wParam, LPARAM lParam) {
             SendMessageA(message->hwnd, events[index % 2], 0, 0);
         SendMessageA(message->hwnd, WM_CLOSE, 0, 0);
     }
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_NULL && message->wParam == kCloseOnNull)
+        SendMessageA(message->hwnd, WM_CLOSE, 0, 0);
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -153,6 +158,12 @@ TEST(LauncherLoop, HandlesEveryEventItFetches) {
                                      << " window events did not end the launcher";
         EXPECT_EQ(closed.file, file);
     }
+
+    // A close request handled while the end-of-pass poll takes a WM_NULL: the poll finds no event,
+    // and the close event is left to the next pass's wait, which must end the launcher.
+    Outcome woken = run_script({{{kIgnored, 0}, {WM_NULL, kCloseOnNull}}}, file);
+    EXPECT_FALSE(woken.rescued) << "a close event taken by the wait did not end the launcher";
+    EXPECT_EQ(woken.file, file);
 }
 
 }  // namespace
