@@ -14,6 +14,7 @@
 #include <set>
 
 #include "tests/support/event_pump.h"
+#include "tests/support/kill_on_close_job.h"
 #include "tests/support/user_input.h"
 
 namespace launcher_e2e {
@@ -242,15 +243,30 @@ Launcher::Launcher(const GameFolder& folder) {
     std::string command_line = "\"" + program + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, environment.data(),
-                       folder.path().c_str(), &startup, &info_)) {
-        process_ = info_.hProcess;
-        process_id_ = info_.dwProcessId;
-        thread_id_ = info_.dwThreadId;
-        CloseHandle(info_.hThread);
-    } else {
-        ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
+    // Suspended until it is in the job, so that nothing it starts escapes the job.
+    job_ = kill_on_close_job_create();
+    if (!job_) {
+        ADD_FAILURE() << "cannot make a job for the launcher (error " << GetLastError() << ")";
+        return;
     }
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        environment.data(), folder.path().c_str(), &startup, &info)) {
+        ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
+        return;
+    }
+    if (!AssignProcessToJobObject(job_, info.hProcess)) {
+        ADD_FAILURE() << "cannot put the launcher into the test's job (error " << GetLastError() << ")";
+        TerminateProcess(info.hProcess, 1);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+        return;
+    }
+    ResumeThread(info.hThread);
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    process_id_ = info.dwProcessId;
+    thread_id_ = info.dwThreadId;
 }
 
 Launcher::~Launcher() {
@@ -258,12 +274,11 @@ Launcher::~Launcher() {
         watching_ = false;
         watchdog_.join();
     }
+    // Only a failed test leaves the launcher, or a program it started, running: closing the job
+    // ends them all.
+    if (job_) CloseHandle(job_);
     if (!process_) return;
-    if (running()) {
-        // Only a failed test leaves the launcher running; it was started here, so end it here.
-        TerminateProcess(process_, 1);
-        WaitForSingleObject(process_, 10000);
-    }
+    WaitForSingleObject(process_, 10000);
     wait_descendants_gone(process_id_, 10000);
     CloseHandle(process_);
 }

@@ -198,7 +198,8 @@ class Launcher {
     void settle() const;
     bool press(POINT screen, const std::function<bool()>& pressed);
 
-    PROCESS_INFORMATION info_{};
+    // Holds the launcher and what it starts: they end when this closes or this process ends.
+    HANDLE job_ = nullptr;
     HANDLE process_ = nullptr;
     DWORD process_id_ = 0;
     DWORD thread_id_ = 0;
