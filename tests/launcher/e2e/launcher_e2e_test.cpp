@@ -31,10 +31,7 @@ std::string desktop_text() {
 // "Speichern", then "Abbrechen", both pressed the given way.
 std::optional<DWORD> save_and_cancel(Launcher& launcher, const GameFolder& folder, const std::string& expected,
                                      Launcher::Route route = Launcher::Route::keyboard) {
-    EXPECT_TRUE(launcher.use_button(
-        kSaveButton, [&] { return folder.options() == expected; }, route))
-        << "after \"Speichern\" the file holds " << printable(folder.options().value_or("<no file>")) << "\nexpected "
-        << printable(expected);
+    EXPECT_TRUE(launcher.save(folder, expected, route));
     return launcher.cancel(route);
 }
 
@@ -417,11 +414,10 @@ TEST(LauncherSave, TwiceInARowWritesTheSameFile) {
     ASSERT_TRUE(launcher.wait_text(kPlayer2Field, "Bobby"));
     const std::string expected = crlf_lines({"Anna", "Bobby", "1", "0", "1024", "768", "0", "30", "70"});
 
-    auto saved = [&] { return session.folder.options() == expected; };
-    ASSERT_TRUE(launcher.use_button(kSaveButton, saved)) << printable(session.folder.options().value_or("<no file>"));
+    ASSERT_TRUE(launcher.save(session.folder, expected));
     // Spoil the file between the saves, so that the second save shows in it.
     ASSERT_TRUE(write_file(session.folder.options_path(), "spoilt\r\n"));
-    EXPECT_TRUE(launcher.use_button(kSaveButton, saved)) << printable(session.folder.options().value_or("<no file>"));
+    EXPECT_TRUE(launcher.save(session.folder, expected));
     EXPECT_EQ(launcher.cancel(), 0u);
     EXPECT_EQ(session.folder.options(), expected);
 }
@@ -516,9 +512,7 @@ TEST(LauncherSave, PastedLineBreakNeverSplitsTheFile) {
     EXPECT_EQ(name, "Anna") << "the field holds " << printable(field);
 
     const std::string expected = crlf_lines({name, "Bob", "1", "0", "1024", "768", "0", "30", "70"});
-    EXPECT_TRUE(launcher.use_button(kSaveButton, [&] { return session.folder.options() == expected; }))
-        << "the field held " << printable(field) << "; the file holds "
-        << printable(session.folder.options().value_or("<no file>"));
+    EXPECT_TRUE(launcher.save(session.folder, expected)) << "the field held " << printable(field);
     EXPECT_EQ(launcher.cancel(), 0u);
     std::optional<std::vector<std::string>> lines = split_crlf_lines(session.folder.options().value_or(""));
     ASSERT_TRUE(lines.has_value());
@@ -671,9 +665,10 @@ TEST(LauncherPressAtOnce, SpeichernSavesEachTime) {
             ASSERT_TRUE(launcher.type(name));
             ASSERT_TRUE(launcher.wait_text(kPlayer1Field, name));
             const std::string expected = crlf_lines({name, "Bob", "1", "0", "1024", "768", "0", "30", "70"});
+            const std::optional<std::string> before = session.folder.options();
             ASSERT_TRUE(launcher.press_button_at_once(kSaveButton, route));
-            EXPECT_TRUE(wait_file(session.folder.options_path(), expected))
-                << route_name(route) << " " << press << " on \"Speichern\" saved nothing";
+            EXPECT_TRUE(launcher.wait_saved(session.folder, before, expected))
+                << route_name(route) << " " << press << " on \"Speichern\"";
         }
     }
     EXPECT_EQ(launcher.cancel(), 0u);

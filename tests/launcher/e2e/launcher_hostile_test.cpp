@@ -279,7 +279,7 @@ TEST(LauncherHostile, FloodOfPostedMessagesThenAbbrechen) {
     // it has worked through them.
     DWORD start = GetTickCount();
     ASSERT_TRUE(launcher.press_button_at_once(kCancelButton, Launcher::Route::keyboard));
-    EXPECT_EQ(launcher.wait_exit(kFloodDrainTimeoutMs), 0u);
+    EXPECT_EQ(launcher.wait_exit_draining(kFloodDrainTimeoutMs), 0u);
     std::printf("the launcher ended %lu ms after \"Abbrechen\"\n", static_cast<unsigned long>(GetTickCount() - start));
     EXPECT_EQ(folder.options(), kOptions);
 }
