@@ -178,12 +178,6 @@ std::string shown(const std::optional<std::string>& bytes) {
 
 }  // namespace
 
-std::string crlf_lines(const std::vector<std::string>& lines) {
-    std::string bytes;
-    for (const std::string& line : lines) bytes += line + "\r\n";
-    return bytes;
-}
-
 std::optional<std::vector<std::string>> split_crlf_lines(const std::string& bytes) {
     std::vector<std::string> lines;
     std::size_t start = 0;

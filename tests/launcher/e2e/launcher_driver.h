@@ -47,8 +47,6 @@ constexpr int kExitTimeoutMs = 30000;
 // "Data\Optionen.txt" under a game folder.
 constexpr const char* kOptionsRelative = "Data\\Optionen.txt";
 
-// Each line followed by CR LF.
-std::string crlf_lines(const std::vector<std::string>& lines);
 // The lines of a file that ends every line with CR LF and holds no other CR or LF; nothing when
 // the bytes are not such a file.
 std::optional<std::vector<std::string>> split_crlf_lines(const std::string& bytes);
