@@ -17,11 +17,6 @@ constexpr DWORD kList =
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP;
 constexpr DWORD kSlider = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 
-const char* const kResolutionItems[] = {
-    "640*480",  "720*480",  "800*600",   "960*720",  "1024*768", "1200*800", "1200*900",  "1280*720",  "1280*768",
-    "1280*800", "1280*960", "1280*1024", "1366*768", "1600*768", "1600*900", "1600*1200", "1920*1080",
-};
-
 HWND g_window = nullptr;
 HFONT g_font = nullptr;
 
@@ -91,32 +86,33 @@ HWND direct_open_window(WNDPROC procedure) {
 }
 
 void direct_build_controls() {
-    label(0, 20, 20, 50, 20, "Spieler 1");
-    control("Edit", WS_EX_CLIENTEDGE, kTextField, 1, 80, 20, 240, 20, "Spieler1");
-    label(2, 20, 50, 50, 20, "Spieler 2");
-    label(5, 20, 110, 50, 20, "Musik");
-    label(6, 20, 140, 50, 20, "Sounds");
-    control("Edit", WS_EX_CLIENTEDGE, kTextField, 7, 80, 50, 240, 20, "Spieler2");
+    label(kPlayer1Caption, 20, 20, 50, 20, "Spieler 1");
+    control("Edit", WS_EX_CLIENTEDGE, kTextField, kPlayer1Field, 80, 20, 240, 20, "Spieler1");
+    label(kPlayer2Caption, 20, 50, 50, 20, "Spieler 2");
+    label(kMusicCaption, 20, 110, 50, 20, "Musik");
+    label(kSoundCaption, 20, 140, 50, 20, "Sounds");
+    control("Edit", WS_EX_CLIENTEDGE, kTextField, kPlayer2Field, 80, 50, 240, 20, "Spieler2");
 
-    HWND resolutions = list(8, 80, 80, 190, 20);
-    for (int item = 0; item < 17; ++item)
+    HWND resolutions = list(kResolutionList, 80, 80, 190, 20);
+    for (int item = 0; item < kFixedResolutionCount; ++item)
         SendMessageA(resolutions, CB_INSERTSTRING, static_cast<WPARAM>(item),
-                     reinterpret_cast<LPARAM>(kResolutionItems[item]));
+                     reinterpret_cast<LPARAM>(kResolutions[item].text));
 
-    button(15, 220, 180, 135, 30, "Zum Zindrop Launcher");
+    button(kLaunchButton, 220, 180, 135, 30, "Zum Zindrop Launcher");
 
     char current[32];
     wsprintfA(current, "%d*%d", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    SendMessageA(resolutions, CB_INSERTSTRING, 17, reinterpret_cast<LPARAM>(current));
-    SendMessageA(resolutions, CB_SETCURSEL, 17, 0);
+    SendMessageA(resolutions, CB_INSERTSTRING, static_cast<WPARAM>(kCurrentResolutionItem),
+                 reinterpret_cast<LPARAM>(current));
+    SendMessageA(resolutions, CB_SETCURSEL, static_cast<WPARAM>(kCurrentResolutionItem), 0);
 
-    label(3, 20, 80, 60, 20, "Aufl\xF6sung");
-    label(4, 257, 227, 120, 20, "Vellmark Software");
-    HWND music = slider(14, 80, 110, 250, 30);
-    HWND sound = slider(13, 80, 140, 250, 30);
-    button(9, 20, 180, 90, 30, "Speichern");
-    button(kDirectCancelButton, 120, 180, 90, 30, "Abbrechen");
-    button(12, 275, 80, 90, 22, "Native Aufl\xF6sung");
+    label(kResolutionCaption, 20, 80, 60, 20, "Aufl\xF6sung");
+    label(kCreditLabel, 257, 227, 120, 20, "Vellmark Software");
+    HWND music = slider(kMusicSlider, 80, 110, 250, 30);
+    HWND sound = slider(kSoundSlider, 80, 140, 250, 30);
+    button(kSaveButton, 20, 180, 90, 30, "Speichern");
+    button(kCancelButton, 120, 180, 90, 30, "Abbrechen");
+    button(kNativeButton, 275, 80, 90, 22, "Native Aufl\xF6sung");
 
     SendMessageA(music, TBM_SETPOS, TRUE, 100);
     SendMessageA(sound, TBM_SETPOS, TRUE, 100);

@@ -1,12 +1,12 @@
 #pragma once
 // The launcher's window built with plain platform calls: the same window, the same fifteen
 // controls with the same classes, styles, places, texts and font, the same list items and slider
-// ranges, in the same order; no toolkit, no options file. Shared by the direct program and the
-// start-up split.
+// ranges, in the same order; no toolkit, no options file. The control numbers and the list's items
+// are the launcher's own. Shared by the direct program and the start-up split.
 
 #include <windows.h>
 
-constexpr int kDirectCancelButton = 10;
+#include "launcher/options_window.h"
 
 // The stock GUI font and the common-control classes that the toolkit registers.
 void direct_start_common_controls();

@@ -9,7 +9,7 @@ namespace {
 LRESULT CALLBACK direct_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            if (LOWORD(wParam) == kDirectCancelButton && HIWORD(wParam) == BN_CLICKED) DestroyWindow(hwnd);
+            if (LOWORD(wParam) == kCancelButton && HIWORD(wParam) == BN_CLICKED) DestroyWindow(hwnd);
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);

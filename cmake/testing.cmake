@@ -28,6 +28,8 @@ endif()
 #   HOST:     the test also builds and runs natively (the host tier); otherwise Windows only.
 #   GUI:      the test opens windows or sends input, so it runs alone (focus and input are shared).
 #   OWN_MAIN: the sources define main() themselves.
+#   TIMEOUT:  seconds until ctest ends the test as hung, about three times its length on a loaded
+#             machine; 60 when not given, as most tests take seconds.
 function(launcher_test)
     cmake_parse_arguments(T "HOST;GUI;OWN_MAIN" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
     if(NOT WIN32 AND NOT T_HOST)
@@ -41,7 +43,7 @@ function(launcher_test)
     launcher_warnings(${T_NAME})
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
     if(NOT T_TIMEOUT)
-        set(T_TIMEOUT 300)
+        set(T_TIMEOUT 60)
     endif()
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
     if(T_GUI)

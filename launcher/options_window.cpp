@@ -8,14 +8,6 @@
 #include "toolkit/ui/controls.h"
 #include "toolkit/ui/window.h"
 
-const Resolution kResolutions[kFixedResolutionCount] = {
-    {"640*480", 640, 480},     {"720*480", 720, 480},   {"800*600", 800, 600},   {"960*720", 960, 720},
-    {"1024*768", 1024, 768},   {"1200*800", 1200, 800}, {"1200*900", 1200, 900}, {"1280*720", 1280, 720},
-    {"1280*768", 1280, 768},   {"1280*800", 1280, 800}, {"1280*960", 1280, 960}, {"1280*1024", 1280, 1024},
-    {"1366*768", 1366, 768},   {"1600*768", 1600, 768}, {"1600*900", 1600, 900}, {"1600*1200", 1600, 1200},
-    {"1920*1080", 1920, 1080},
-};
-
 namespace {
 
 // A title bar and a system menu with its close box; no sizing border, no minimise or maximise box.

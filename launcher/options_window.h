@@ -33,8 +33,14 @@ struct Resolution {
 
 // The fixed items 0 to 16 of the resolution list; item 17 shows the record's own resolution.
 constexpr int kFixedResolutionCount = 17;
-constexpr std::int32_t kCurrentResolutionItem = 17;
-extern const Resolution kResolutions[kFixedResolutionCount];
+constexpr std::int32_t kCurrentResolutionItem = kFixedResolutionCount;
+inline constexpr Resolution kResolutions[kFixedResolutionCount] = {
+    {"640*480", 640, 480},     {"720*480", 720, 480},   {"800*600", 800, 600},   {"960*720", 960, 720},
+    {"1024*768", 1024, 768},   {"1200*800", 1200, 800}, {"1200*900", 1200, 900}, {"1280*720", 1280, 720},
+    {"1280*768", 1280, 768},   {"1280*800", 1280, 800}, {"1280*960", 1280, 960}, {"1280*1024", 1280, 1024},
+    {"1366*768", 1366, 768},   {"1600*768", 1600, 768}, {"1600*900", 1600, 900}, {"1600*1200", 1600, 1200},
+    {"1920*1080", 1920, 1080},
+};
 
 // "width*height", each rounded to a whole number.
 std::string resolution_text(double width, double height);

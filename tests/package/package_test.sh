@@ -4,9 +4,9 @@
 # the first-run options file, show its window, and end with exit code 0 on one click on
 # "Abbrechen".
 # package_test.sh <cmake> <cpack> <build folder> <wine-run> <window_snapshot.exe> <launcher.exe as built>
-#                 <archive name without .zip>
+#                 <the first-run file of a 1366 x 768 desktop> <archive name without .zip>
 set -u
-cmake=$1 cpack=$2 build=$3 run=$4 snapshot=$5 built=$6 name=$7
+cmake=$1 cpack=$2 build=$3 run=$4 snapshot=$5 built=$6 first_run=$7 name=$8
 work=$(mktemp -d "${TMPDIR:-/tmp}/package_test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 fail() {
@@ -56,7 +56,12 @@ height=$(sed -n 6p "$options" | tr -d '\r')
 case "$width$height" in
 '' | *[!0-9]*) fail "no screen size in lines 5 and 6 of Data/Optionen.txt" ;;
 esac
-printf 'Spieler1\r\nSpieler2\r\n1\r\n0\r\n%s\r\n%s\r\n0\r\n100\r\n100\r\n' "$width" "$height" >"$work/expected"
+# The first-run file with this desktop's size on lines 5 and 6.
+{
+    sed -n 1,4p "$first_run"
+    printf '%s\r\n%s\r\n' "$width" "$height"
+    sed -n '7,$p' "$first_run"
+} >"$work/expected"
 cmp -s "$options" "$work/expected" || {
     od -c "$options" >&2
     fail "Data/Optionen.txt is not the first-run file"

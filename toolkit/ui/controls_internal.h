@@ -21,26 +21,33 @@ struct Control {
     bool attached;
 };
 
+// The kind codes, fixed by the design; a new kind takes a code of its own.
+// A "Button" with BS_PUSHBUTTON: raises a gadget event when clicked.
 constexpr std::int32_t KIND_PUSH_BUTTON = 1;
+// An "Edit" of one line: the text that the user types, and focus events.
 constexpr std::int32_t KIND_TEXT_FIELD = 2;
+// A "Static": a caption that reports nothing.
 constexpr std::int32_t KIND_LABEL = 3;
+// A "ComboBox" with CBS_DROPDOWNLIST (or CBS_DROPDOWN): items, of which one is selected.
 constexpr std::int32_t KIND_DROP_DOWN_LIST = 8;
+// A "msctls_trackbar32": a position within a range, reported when the user moves it.
 constexpr std::int32_t KIND_SLIDER = 17;
 
 // The operations of a kind; a null entry is an operation the kind does not have. Only the
-// operations that this toolkit reaches are listed.
+// operations that this toolkit reaches are listed. A kind's table names the entries it has
+// (designated initializers) and leaves the others null.
 struct ControlKind {
     std::int32_t code;
     std::size_t size;
-    LRESULT (*parent_message)(Control* control, HWND parent, UINT message, WPARAM wParam, LPARAM lParam);
-    void (*release)(Control* control);
-    std::int32_t (*get_state)(Control* control);
-    void (*set_state)(Control* control, std::int32_t state);
-    std::string (*get_text)(Control* control);
-    std::int32_t (*add_item)(Control* control, std::int32_t position, const char* text);
+    LRESULT (*parent_message)(Control* control, HWND parent, UINT message, WPARAM wParam, LPARAM lParam) = nullptr;
+    void (*release)(Control* control) = nullptr;
+    std::int32_t (*get_state)(Control* control) = nullptr;
+    void (*set_state)(Control* control, std::int32_t state) = nullptr;
+    std::string (*get_text)(Control* control) = nullptr;
+    std::int32_t (*add_item)(Control* control, std::int32_t position, const char* text) = nullptr;
     std::int32_t (*add_item_ex)(Control* control, std::int32_t position, const char* text, std::int32_t image,
-                                std::int32_t flags);
-    void (*set_item_text)(Control* control, std::int32_t item, const char* text);
+                                std::int32_t flags) = nullptr;
+    void (*set_item_text)(Control* control, std::int32_t item, const char* text) = nullptr;
 };
 
 extern const ControlKind LABEL_KIND;
@@ -61,7 +68,7 @@ struct ControlBlueprint {
     const char* text;
     LONG_PTR provisional_id;
     // Runs after the slot is taken and before the window is attached; may be null.
-    void (*before_attach)(Control* control, HWND window);
+    void (*before_attach)(Control* control, HWND window) = nullptr;
 };
 
 // Makes the window as a child of the current control list, then takes the number's slot and

@@ -61,16 +61,12 @@ void set_closed_height(HWND window, std::int32_t height) {
 }  // namespace
 
 const ControlKind DROP_DOWN_LIST_KIND = {
-    KIND_DROP_DOWN_LIST,
-    sizeof(ControlKind),
-    nullptr,
-    nullptr,
-    list_get_state,
-    list_set_state,
-    nullptr,
-    list_add_item_at,
-    nullptr,
-    list_set_item_text,
+    .code = KIND_DROP_DOWN_LIST,
+    .size = sizeof(ControlKind),
+    .get_state = list_get_state,
+    .set_state = list_set_state,
+    .add_item = list_add_item_at,
+    .set_item_text = list_set_item_text,
 };
 
 std::intptr_t list_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
@@ -79,13 +75,13 @@ std::intptr_t list_create(std::int32_t number, std::int32_t x, std::int32_t y, s
     const bool editable = (style & kEditableBit) != 0;
     if (!editable) style |= WS_TABSTOP | CBS_DROPDOWNLIST;
     const ControlBlueprint blueprint = {
-        &DROP_DOWN_LIST_KIND,
-        "ComboBox",
-        WS_EX_CLIENTEDGE,
-        style | WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_GROUP | CBS_HASSTRINGS,
-        nullptr,
-        -1,
-        editable ? edit_part_tab_stop : nullptr,
+        .kind = &DROP_DOWN_LIST_KIND,
+        .class_name = "ComboBox",
+        .ex_style = WS_EX_CLIENTEDGE,
+        .style = style | WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_GROUP | CBS_HASSTRINGS,
+        .text = nullptr,
+        .provisional_id = -1,
+        .before_attach = editable ? edit_part_tab_stop : nullptr,
     };
     std::int32_t identity;
     std::intptr_t result = control_create(number, x, y, width, kOpenHeight, blueprint, &identity);

@@ -19,21 +19,22 @@ LRESULT control_colour_message(Control*, HWND, UINT, WPARAM, LPARAM) {
 }
 
 const ControlKind LABEL_KIND = {
-    KIND_LABEL, sizeof(ControlKind), control_colour_message, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr,
+    .code = KIND_LABEL,
+    .size = sizeof(ControlKind),
+    .parent_message = control_colour_message,
 };
 
 std::intptr_t label_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                            const char* text, std::int32_t flags) {
     const auto bits = static_cast<DWORD>(flags);
     const ControlBlueprint blueprint = {
-        &LABEL_KIND,
-        "Static",
-        (bits & kEdgeFlag) ? static_cast<DWORD>(WS_EX_CLIENTEDGE) : 0,
-        bits | WS_CHILD | WS_VISIBLE | WS_GROUP,
-        text ? text : "",
-        -1,
-        control_default_colours,
+        .kind = &LABEL_KIND,
+        .class_name = "Static",
+        .ex_style = (bits & kEdgeFlag) ? static_cast<DWORD>(WS_EX_CLIENTEDGE) : 0,
+        .style = bits | WS_CHILD | WS_VISIBLE | WS_GROUP,
+        .text = text ? text : "",
+        .provisional_id = -1,
+        .before_attach = control_default_colours,
     };
     std::int32_t identity;
     return control_create(number, x, y, width, height, blueprint, &identity);

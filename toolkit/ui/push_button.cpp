@@ -14,18 +14,21 @@ void button_set_state(Control* control, std::int32_t state) {
 }  // namespace
 
 const ControlKind PUSH_BUTTON_KIND = {
-    KIND_PUSH_BUTTON, sizeof(ControlKind),
-    nullptr,          nullptr,
-    button_get_state, button_set_state,
-    nullptr,          nullptr,
-    nullptr,          nullptr,
+    .code = KIND_PUSH_BUTTON,
+    .size = sizeof(ControlKind),
+    .get_state = button_get_state,
+    .set_state = button_set_state,
 };
 
 std::intptr_t button_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
                             std::int32_t height, const char* text, std::int32_t flags) {
     const ControlBlueprint blueprint = {
-        &PUSH_BUTTON_KIND, "Button", 0,       static_cast<DWORD>(flags) | WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP,
-        text ? text : "",  -1,       nullptr,
+        .kind = &PUSH_BUTTON_KIND,
+        .class_name = "Button",
+        .ex_style = 0,
+        .style = static_cast<DWORD>(flags) | WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP,
+        .text = text ? text : "",
+        .provisional_id = -1,
     };
     std::int32_t identity;
     return control_create(number, x, y, width, height, blueprint, &identity);

@@ -53,23 +53,22 @@ LRESULT slider_parent_message(Control* control, HWND, UINT message, WPARAM, LPAR
 }  // namespace
 
 const ControlKind SLIDER_KIND = {
-    KIND_SLIDER,
-    sizeof(ControlKind),
-    slider_parent_message,
-    nullptr,
-    slider_get_state,
-    slider_set_state,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
+    .code = KIND_SLIDER,
+    .size = sizeof(ControlKind),
+    .parent_message = slider_parent_message,
+    .get_state = slider_get_state,
+    .set_state = slider_set_state,
 };
 
 std::intptr_t slider_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
                             std::int32_t height, std::int32_t minimum, std::int32_t maximum, std::int32_t flags) {
     const ControlBlueprint blueprint = {
-        &SLIDER_KIND, TRACKBAR_CLASSA, 0, static_cast<DWORD>(flags) | WS_CHILD | WS_VISIBLE | WS_TABSTOP, nullptr, 0,
-        nullptr,
+        .kind = &SLIDER_KIND,
+        .class_name = TRACKBAR_CLASSA,
+        .ex_style = 0,
+        .style = static_cast<DWORD>(flags) | WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+        .text = nullptr,
+        .provisional_id = 0,
     };
     std::int32_t identity;
     std::intptr_t result = control_create(number, x, y, width, height, blueprint, &identity);

@@ -18,8 +18,9 @@ void put_in_front(Control* control, HWND window) {
 }  // namespace
 
 const ControlKind TEXT_FIELD_KIND = {
-    KIND_TEXT_FIELD, sizeof(ControlKind), control_colour_message, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr,
+    .code = KIND_TEXT_FIELD,
+    .size = sizeof(ControlKind),
+    .parent_message = control_colour_message,
 };
 
 // The platform reports focus changes of a text field to its parent as EN_SETFOCUS and
@@ -37,13 +38,13 @@ std::intptr_t text_field_create(std::int32_t number, std::int32_t x, std::int32_
                                 std::int32_t height, const char* text, std::int32_t flags) {
     const auto bits = static_cast<DWORD>(flags);
     const ControlBlueprint blueprint = {
-        &TEXT_FIELD_KIND,
-        "Edit",
-        (bits & kNoEdgeFlag) ? 0 : static_cast<DWORD>(WS_EX_CLIENTEDGE),
-        bits | WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
-        text ? text : "",
-        -1,
-        put_in_front,
+        .kind = &TEXT_FIELD_KIND,
+        .class_name = "Edit",
+        .ex_style = (bits & kNoEdgeFlag) ? 0 : static_cast<DWORD>(WS_EX_CLIENTEDGE),
+        .style = bits | WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
+        .text = text ? text : "",
+        .provisional_id = -1,
+        .before_attach = put_in_front,
     };
     std::int32_t identity;
     return control_create(number, x, y, width, height, blueprint, &identity);

@@ -11,6 +11,7 @@
 
 #include "tests/launcher/e2e/launcher_driver.h"
 #include "tests/launcher/e2e/options_layout.h"
+#include "tests/support/options_file.h"
 
 namespace launcher_e2e {
 namespace {
@@ -48,10 +49,8 @@ TEST(LauncherDisplayScale, TheLayoutScaledWithEveryTextWholeOnTheScreen) {
     DEVMODEA mode = {};
     mode.dmSize = sizeof mode;
     ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode));
-    const std::optional<std::vector<std::string>> lines = split_crlf_lines(session.folder.options().value_or(""));
-    ASSERT_TRUE(lines && lines->size() == 9u) << printable(session.folder.options().value_or("<no file>"));
-    EXPECT_EQ((*lines)[4], std::to_string(mode.dmPelsWidth));
-    EXPECT_EQ((*lines)[5], std::to_string(mode.dmPelsHeight));
+    EXPECT_EQ(session.folder.options(),
+              first_run_file(static_cast<int>(mode.dmPelsWidth), static_cast<int>(mode.dmPelsHeight)));
 
     RECT client = {}, frame = {}, area = {};
     GetClientRect(window, &client);

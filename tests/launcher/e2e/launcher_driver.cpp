@@ -14,6 +14,7 @@
 #include <set>
 
 #include "tests/support/event_pump.h"
+#include "tests/support/kill_on_close_job.h"
 #include "tests/support/user_input.h"
 
 namespace launcher_e2e {
@@ -109,13 +110,73 @@ bool cursor_at(POINT screen) {
     return GetCursorPos(&cursor) && cursor.x == screen.x && cursor.y == screen.y;
 }
 
-}  // namespace
-
-std::string crlf_lines(const std::vector<std::string>& lines) {
-    std::string bytes;
-    for (const std::string& line : lines) bytes += line + "\r\n";
-    return bytes;
+// Whether the launcher's thread runs a loop of its own inside a command: it shows a window besides
+// the options window (a message box of the shell, an opened list) or tracks a menu.
+bool in_nested_loop(const Launcher& launcher) {
+    struct Search {
+        HWND own;
+        bool found;
+    } search = {launcher.window(), false};
+    EnumThreadWindows(
+        launcher.thread_id(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* seen = reinterpret_cast<Search*>(data);
+            if (window != seen->own && IsWindowVisible(window)) seen->found = true;
+            return !seen->found;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    const DWORD tracking = GUI_INMENUMODE | GUI_INMOVESIZE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE;
+    return search.found || (GetGUIThreadInfo(launcher.thread_id(), &info) && (info.flags & tracking));
 }
+
+// Tells when the launcher has handled the input sent before the count began. The launcher answers
+// a message sent from another thread only inside GetMessage or PeekMessage, which handle sent
+// messages first and then return the next queued message, if there is one, instead of waiting:
+// each answer is followed by the launcher taking a message, or proves that none is left. Input
+// sent by SendInput is in its queue when SendInput returns. So once the answers outnumber what a
+// press and its handling put into the queue (press and release, the character that
+// TranslateMessage posts, a command that the platform posts), the launcher has handled the press
+// and is waiting for more. A nested loop answers before its command is done: no answer counts
+// while one runs.
+class AnswerCount {
+  public:
+    static constexpr int kEnough = 5;
+
+    explicit AnswerCount(const Launcher& launcher) : launcher_(launcher) {}
+
+    // Asks once more when a user's pace has passed since the last question; true once enough
+    // answers have come.
+    bool settled() {
+        if (answers_ >= kEnough) return true;
+        if (GetTickCount64() - asked_ < kUserPaceMs) return false;
+        if (in_nested_loop(launcher_))
+            answers_ = 0;
+        else if (launcher_.answers(kAnswerTimeoutMs))
+            ++answers_;
+        asked_ = GetTickCount64();
+        return answers_ >= kEnough;
+    }
+
+  private:
+    const Launcher& launcher_;
+    int answers_ = 0;
+    ULONGLONG asked_ = 0;
+};
+
+// A save writes over the old bytes and then cuts the file at the end of what it wrote: in between,
+// the file holds the new bytes followed by the rest of the old ones.
+bool cut_pending(const std::optional<std::string>& now, const std::optional<std::string>& before,
+                 const std::string& expected) {
+    return now && before && before->size() > expected.size() && *now == expected + before->substr(expected.size());
+}
+
+std::string shown(const std::optional<std::string>& bytes) {
+    return bytes ? printable(*bytes) : "<no file>";
+}
+
+}  // namespace
 
 std::optional<std::vector<std::string>> split_crlf_lines(const std::string& bytes) {
     std::vector<std::string> lines;
@@ -181,10 +242,6 @@ bool wait_for(const std::function<bool()>& done, int timeout_ms) {
     return wait_until(done, timeout_ms);
 }
 
-bool wait_file(const std::string& path, const std::string& bytes, int timeout_ms) {
-    return wait_for([&] { return read_file(path) == bytes; }, timeout_ms);
-}
-
 TempFolder::TempFolder() {
     static unsigned counter = 0;
     char base[MAX_PATH + 1] = "";
@@ -242,15 +299,30 @@ Launcher::Launcher(const GameFolder& folder) {
     std::string command_line = "\"" + program + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, environment.data(),
-                       folder.path().c_str(), &startup, &info_)) {
-        process_ = info_.hProcess;
-        process_id_ = info_.dwProcessId;
-        thread_id_ = info_.dwThreadId;
-        CloseHandle(info_.hThread);
-    } else {
-        ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
+    // Suspended until it is in the job, so that nothing it starts escapes the job.
+    job_ = kill_on_close_job_create();
+    if (!job_) {
+        ADD_FAILURE() << "cannot make a job for the launcher (error " << GetLastError() << ")";
+        return;
     }
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        environment.data(), folder.path().c_str(), &startup, &info)) {
+        ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
+        return;
+    }
+    if (!AssignProcessToJobObject(job_, info.hProcess)) {
+        ADD_FAILURE() << "cannot put the launcher into the test's job (error " << GetLastError() << ")";
+        TerminateProcess(info.hProcess, 1);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+        return;
+    }
+    ResumeThread(info.hThread);
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    process_id_ = info.dwProcessId;
+    thread_id_ = info.dwThreadId;
 }
 
 Launcher::~Launcher() {
@@ -258,12 +330,11 @@ Launcher::~Launcher() {
         watching_ = false;
         watchdog_.join();
     }
+    // Only a failed test leaves the launcher, or a program it started, running: closing the job
+    // ends them all.
+    if (job_) CloseHandle(job_);
     if (!process_) return;
-    if (running()) {
-        // Only a failed test leaves the launcher running; it was started here, so end it here.
-        TerminateProcess(process_, 1);
-        WaitForSingleObject(process_, 10000);
-    }
+    WaitForSingleObject(process_, 10000);
     wait_descendants_gone(process_id_, 10000);
     CloseHandle(process_);
 }
@@ -273,11 +344,42 @@ bool Launcher::running() const {
 }
 
 std::optional<DWORD> Launcher::wait_exit(int timeout_ms) {
+    if (!process_) return std::nullopt;
+    const ULONGLONG start = GetTickCount64();
+    AnswerCount answers(*this);
+    bool settled = false;
+    wait_for(
+        [&] {
+            if (!running()) return true;
+            settled = answers.settled();
+            return settled;
+        },
+        timeout_ms);
+    if (running()) {
+        if (settled)
+            ADD_FAILURE() << "the launcher still runs " << since_press(start)
+                          << " ms after the press: it handled the input that should have ended it and went back "
+                             "to waiting for more";
+        else
+            ADD_FAILURE() << "the launcher did not end within " << timeout_ms << " ms";
+        return std::nullopt;
+    }
+    pressed_at_ = 0;
+    return wait_exit_draining(0);
+}
+
+std::optional<DWORD> Launcher::wait_exit_draining(int timeout_ms) {
     if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(timeout_ms)) != WAIT_OBJECT_0)
         return std::nullopt;
     DWORD code = 0;
     if (!GetExitCodeProcess(process_, &code)) return std::nullopt;
     return code;
+}
+
+ULONGLONG Launcher::since_press(ULONGLONG start) {
+    const ULONGLONG from = pressed_at_ ? pressed_at_ : start;
+    pressed_at_ = 0;
+    return GetTickCount64() - from;
 }
 
 HWND Launcher::wait_window(int timeout_ms) {
@@ -427,6 +529,7 @@ bool Launcher::press(POINT screen, const std::function<bool()>& pressed) {
     settle();
     INPUT up = mouse_button(MOUSEEVENTF_LEFTUP);
     ok = send_input(&up, 1) && ok;
+    released_at_ = GetTickCount64();
     settle();
     return ok;
 }
@@ -444,7 +547,11 @@ bool Launcher::press_button(int id, Route route) {
     HWND button = control(id);
     if (!button) return false;
     auto pushed = [&] { return (ask(button, BM_GETSTATE) & BST_PUSHED) != 0; };
-    if (route == Route::mouse) return press(window_middle(button), pushed);
+    if (route == Route::mouse) {
+        const bool ok = press(window_middle(button), pushed);
+        pressed_at_ = released_at_;
+        return ok;
+    }
 
     // Space on the focused button, with the pointer away from the window, where it cannot press
     // or hover anything.
@@ -458,6 +565,7 @@ bool Launcher::press_button(int id, Route route) {
     settle();
     INPUT up = key_input(VK_SPACE, true);
     ok = send_input(&up, 1) && ok;
+    pressed_at_ = GetTickCount64();
     settle();
     return ok;
 }
@@ -469,7 +577,56 @@ bool Launcher::park_pointer() {
 }
 
 bool Launcher::use_button(int id, const std::function<bool()>& effect, Route route, int effect_timeout_ms) {
-    return press_button(id, route) && wait_for(effect, effect_timeout_ms);
+    if (!press_button(id, route)) return false;
+    AnswerCount answers(*this);
+    bool done = false;
+    // Settled first, so that the effect is looked at once more after the launcher has handled the press.
+    wait_for(
+        [&] {
+            const bool settled = !running() || answers.settled();
+            done = effect();
+            return done || settled;
+        },
+        effect_timeout_ms);
+    pressed_at_ = 0;
+    return done;
+}
+
+::testing::AssertionResult Launcher::save(const GameFolder& folder, const std::string& expected, Route route) {
+    const std::optional<std::string> before = folder.options();
+    if (!press_button(kSaveButton, route)) return ::testing::AssertionFailure() << "\"Speichern\" did not show pressed";
+    return wait_saved(folder, before, expected);
+}
+
+::testing::AssertionResult Launcher::wait_saved(const GameFolder& folder, const std::optional<std::string>& before,
+                                                const std::string& expected, int timeout_ms) {
+    const ULONGLONG start = GetTickCount64();
+    AnswerCount answers(*this);
+    std::optional<std::string> now, changed;
+    const char* outcome = nullptr;
+    wait_for(
+        [&] {
+            // The launcher's state first: the file read after it shows what the launcher left.
+            const bool ended = !running();
+            const bool settled = ended || answers.settled();
+            now = folder.options();
+            if (now == expected) return true;
+            if (now != before && !cut_pending(now, before, expected)) {
+                // Other bytes, read twice: a read that met the write half done would not repeat.
+                if (now == changed) outcome = "the file changed to other bytes";
+                changed = now;
+            }
+            if (!outcome && ended) outcome = "the launcher ended";
+            if (!outcome && settled) outcome = "the launcher handled the press and went back to waiting";
+            return outcome != nullptr;
+        },
+        timeout_ms);
+    const ULONGLONG elapsed = since_press(start);
+    if (now == expected) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (outcome ? outcome : "the time-out passed") << ", " << elapsed
+                                         << " ms after the press.\nThe file holds:      " << shown(now)
+                                         << "\nexpected:            " << printable(expected)
+                                         << "\nbefore the press:    " << shown(before);
 }
 
 bool Launcher::press_button_at_once(int id, Route route) {
@@ -493,7 +650,9 @@ bool Launcher::press_button_at_once(int id, Route route) {
         inputs[0] = key_input(VK_SPACE, false);
         inputs[1] = key_input(VK_SPACE, true);
     }
-    return send_input(inputs, 2);
+    const bool sent = send_input(inputs, 2);
+    pressed_at_ = GetTickCount64();
+    return sent;
 }
 
 std::optional<DWORD> Launcher::cancel(Route route) {
@@ -505,6 +664,7 @@ std::optional<DWORD> Launcher::close_with_close_box() {
     std::optional<POINT> close_box = find_close_box(window_);
     EXPECT_TRUE(close_box.has_value()) << "no close box found by WM_NCHITTEST";
     EXPECT_TRUE(close_box && click(*close_box)) << "the click on the close box was refused";
+    pressed_at_ = released_at_;
     return wait_exit();
 }
 

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -45,8 +47,6 @@ constexpr int kExitTimeoutMs = 30000;
 // "Data\Optionen.txt" under a game folder.
 constexpr const char* kOptionsRelative = "Data\\Optionen.txt";
 
-// Each line followed by CR LF.
-std::string crlf_lines(const std::vector<std::string>& lines);
 // The lines of a file that ends every line with CR LF and holds no other CR or LF; nothing when
 // the bytes are not such a file.
 std::optional<std::vector<std::string>> split_crlf_lines(const std::string& bytes);
@@ -124,8 +124,13 @@ class Launcher {
     DWORD process_id() const { return process_id_; }
     DWORD thread_id() const { return thread_id_; }
     bool running() const;
-    // Waits for the process to end; its exit code, or nothing after the time-out.
+    // Waits for the launcher to end after input that should end it; its exit code, or nothing. The
+    // wait fails at once when the launcher has taken that input and gone back to waiting for more
+    // (see AnswerCount in the driver); the time-out is the last resort for one that stops answering.
     std::optional<DWORD> wait_exit(int timeout_ms = kExitTimeoutMs);
+    // For a launcher that works through a backlog of posted messages before it reaches the input
+    // that ends it: it answers meanwhile, so only the time-out ends this wait.
+    std::optional<DWORD> wait_exit_draining(int timeout_ms);
 
     // Waits for the shown top-level window titled "Optionen" of this process.
     HWND wait_window(int timeout_ms = kWindowTimeoutMs);
@@ -159,9 +164,19 @@ class Launcher {
     // it showed pressed before the release.
     enum class Route { keyboard, mouse };
     bool press_button(int id, Route route = Route::keyboard);
-    // Presses the button once and waits until effect() holds.
+    // Presses the button once and waits until effect() holds; false at once when the launcher has
+    // handled the press and gone back to waiting, or has ended, without it.
     bool use_button(int id, const std::function<bool()>& effect, Route route = Route::keyboard,
                     int effect_timeout_ms = kStateTimeoutMs);
+    // Presses "Speichern" once and waits for the file as wait_saved does.
+    ::testing::AssertionResult save(const GameFolder& folder, const std::string& expected,
+                                    Route route = Route::keyboard);
+    // Waits until the options file holds the expected bytes after a press of "Speichern" sent while
+    // it held `before`. Fails at once, showing all three, when the file comes to hold other bytes,
+    // when the launcher ends, or when it has handled the press and gone back to waiting with the
+    // file unchanged; the time-out is the last resort for a launcher that stops answering.
+    ::testing::AssertionResult wait_saved(const GameFolder& folder, const std::optional<std::string>& before,
+                                          const std::string& expected, int timeout_ms = kStateTimeoutMs);
     // Press and release in one input batch, as a tap on a touchpad, a remote desktop or an
     // automation tool sends them: the launcher gets no time between the two. False when the
     // platform refused the input.
@@ -197,14 +212,22 @@ class Launcher {
   private:
     void settle() const;
     bool press(POINT screen, const std::function<bool()>& pressed);
+    // Milliseconds since the last press was sent (or since `start` when none is recorded); the
+    // press is forgotten, as the wait that asks is the one that follows it.
+    ULONGLONG since_press(ULONGLONG start);
 
-    PROCESS_INFORMATION info_{};
+    // Holds the launcher and what it starts: they end when this closes or this process ends.
+    HANDLE job_ = nullptr;
     HANDLE process_ = nullptr;
     DWORD process_id_ = 0;
     DWORD thread_id_ = 0;
     HWND window_ = nullptr;
     POINT last_press_ = {-1000, -1000};
     DWORD last_press_time_ = 0;
+    // When the last click's release and the last press of a button went out; the latter for the
+    // failure messages of the wait that follows the press.
+    ULONGLONG released_at_ = 0;
+    ULONGLONG pressed_at_ = 0;
 
     std::atomic<bool> watching_{false};
     std::thread watchdog_;
@@ -223,9 +246,6 @@ struct Session {
 
 // Polls done() until it holds or the time-out passes.
 bool wait_for(const std::function<bool()>& done, int timeout_ms = kStateTimeoutMs);
-
-// Waits until the file holds the bytes; false after the time-out.
-bool wait_file(const std::string& path, const std::string& bytes, int timeout_ms = kStateTimeoutMs);
 
 // Processes whose parent chain leads to the given process, found by a process snapshot.
 std::vector<DWORD> descendant_processes(DWORD process_id);

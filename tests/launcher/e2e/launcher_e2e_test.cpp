@@ -16,6 +16,7 @@
 #include "tests/launcher/e2e/launcher_driver.h"
 #include "tests/launcher/e2e/options_layout.h"
 #include "tests/support/event_pump.h"
+#include "tests/support/options_file.h"
 #include "tests/support/user_input.h"
 
 namespace launcher_e2e {
@@ -32,10 +33,7 @@ std::string desktop_text() {
 // "Speichern", then "Abbrechen", both pressed the given way.
 std::optional<DWORD> save_and_cancel(Launcher& launcher, const GameFolder& folder, const std::string& expected,
                                      Launcher::Route route = Launcher::Route::keyboard) {
-    EXPECT_TRUE(launcher.use_button(
-        kSaveButton, [&] { return folder.options() == expected; }, route))
-        << "after \"Speichern\" the file holds " << printable(folder.options().value_or("<no file>")) << "\nexpected "
-        << printable(expected);
+    EXPECT_TRUE(launcher.save(folder, expected, route));
     return launcher.cancel(route);
 }
 
@@ -46,7 +44,7 @@ std::string describe(const RECT& rect) {
     return text;
 }
 
-const std::string kLoaded = crlf_lines({"Anna", "Bob", "1", "0", "1920", "1080", "0", "30", "70"});
+const std::string kLoaded = options_file_bytes({.screen_width = "1920", .screen_height = "1080"});
 
 TEST(LauncherLayout, WindowControlsAndLoadedValues) {
     Session session({.options = kLoaded});
@@ -232,9 +230,7 @@ TEST(LauncherFirstRun, WritesTheDefaultsForTheDesktopAndShowsThem) {
     Session session({.data = true, .options = std::nullopt});
     ASSERT_TRUE(session.ready());
     Launcher& launcher = *session.launcher;
-    const std::string width = std::to_string(GetSystemMetrics(SM_CXSCREEN));
-    const std::string height = std::to_string(GetSystemMetrics(SM_CYSCREEN));
-    const std::string defaults = crlf_lines({"Spieler1", "Spieler2", "1", "0", width, height, "0", "100", "100"});
+    const std::string defaults = first_run_file(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     EXPECT_EQ(session.folder.options(), defaults);
 
     EXPECT_EQ(launcher.text(kPlayer1Field), "Spieler1");
@@ -272,7 +268,7 @@ TEST(LauncherFirstRun, WithoutDataFolderCreatesNothingAndShowsAnEmptyRecord) {
     EXPECT_FALSE(folder_exists(session.folder / "Data"));
 }
 
-const std::string kBase = crlf_lines({"Anna", "Bob", "1", "0", "1024", "768", "0", "30", "70"});
+const std::string kBase = options_file_bytes({});
 
 // Moves both sliders and types into the first name: changes that leaving must not save.
 void change_without_saving(Launcher& launcher) {
@@ -341,7 +337,7 @@ TEST(LauncherSave, ChoosingFromTheListWithTheMouse) {
     ASSERT_TRUE(launcher.to_foreground());
     ASSERT_TRUE(launcher.choose_with_mouse(2)) << "could not pick \"800*600\" with the mouse";
     EXPECT_EQ(
-        save_and_cancel(launcher, session.folder, crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "30", "70"}),
+        save_and_cancel(launcher, session.folder, options_file_bytes({.screen_width = "800", .screen_height = "600"}),
                         Launcher::Route::mouse),
         0u);
 }
@@ -357,13 +353,14 @@ TEST(LauncherSave, ChoosingFromTheListWithTheKeyboard) {
     ASSERT_TRUE(launcher.focus_by_tab(kResolutionList) && launcher.key(VK_HOME));
     for (int item = 0; item < static_cast<int>(kResolutionItems.size()); ++item) {
         ASSERT_TRUE((item == 0 || launcher.key(VK_DOWN)) && launcher.wait_selection(item)) << item;
-        ASSERT_TRUE(write_file(session.folder.options_path(), "spoilt\r\n"));
-        std::optional<std::vector<std::string>> lines;
-        auto saved = [&] {
-            return (lines = split_crlf_lines(session.folder.options().value_or(""))) && lines->size() == 9;
-        };
-        ASSERT_TRUE(launcher.use_button(kSaveButton, saved, Launcher::Route::mouse)) << item;
-        EXPECT_EQ((*lines)[1] + " " + (*lines)[4] + "*" + (*lines)[5], "Cleo " + kResolutionItems[item]);
+        const std::string& size = kResolutionItems[item];
+        const std::size_t times = size.find('*');
+        ASSERT_TRUE(launcher.save(session.folder,
+                                  options_file_bytes({.player2_name = "Cleo",
+                                                      .screen_width = size.substr(0, times),
+                                                      .screen_height = size.substr(times + 1)}),
+                                  Launcher::Route::mouse))
+            << size;
         // The click took the focus to the button: five Tabs bring it back to the list.
         ASSERT_TRUE(launcher.keys(VK_TAB, 5));
         ASSERT_TRUE(wait_for([&] { return launcher.focus() == launcher.control(kResolutionList); }));
@@ -371,7 +368,7 @@ TEST(LauncherSave, ChoosingFromTheListWithTheKeyboard) {
     EXPECT_EQ(launcher.cancel(), 0u);
 }
 
-const std::string kOddResolution = crlf_lines({"Anna", "Bob", "1", "0", "1234", "567", "0", "30", "70"});
+const std::string kOddResolution = options_file_bytes({.screen_width = "1234", .screen_height = "567"});
 
 TEST(LauncherSave, NativeResolutionThenSaveWritesTheDesktopSize) {
     Session session({.options = kOddResolution});
@@ -389,8 +386,8 @@ TEST(LauncherSave, NativeResolutionThenSaveWritesTheDesktopSize) {
     // Nothing is written before "Speichern".
     EXPECT_EQ(session.folder.options(), kOddResolution);
     EXPECT_EQ(save_and_cancel(launcher, session.folder,
-                              crlf_lines({"Anna", "Bob", "1", "0", std::to_string(GetSystemMetrics(SM_CXSCREEN)),
-                                          std::to_string(GetSystemMetrics(SM_CYSCREEN)), "0", "30", "70"})),
+                              options_file_bytes({.screen_width = std::to_string(GetSystemMetrics(SM_CXSCREEN)),
+                                                  .screen_height = std::to_string(GetSystemMetrics(SM_CYSCREEN))})),
               0u);
 }
 
@@ -402,21 +399,26 @@ TEST(LauncherSave, AnItemChosenAfterNativeResolutionWins) {
     ASSERT_TRUE(launcher.use_button(kNativeButton, [&] { return launcher.list_items().back() == desktop_text(); }));
     ASSERT_TRUE(launcher.choose_with_keyboard(3));
     EXPECT_EQ(
-        save_and_cancel(launcher, session.folder, crlf_lines({"Anna", "Bob", "1", "0", "960", "720", "0", "30", "70"})),
+        save_and_cancel(launcher, session.folder, options_file_bytes({.screen_width = "960", .screen_height = "720"})),
         0u);
 }
 
 TEST(LauncherSave, KeepsTheLoadedResolutionAndOtherLinesButClearsLine7) {
     // Item 17 stays selected; names keep their spaces; lines 3 and 4 pass through.
-    const std::string loaded = crlf_lines({" Anna ", "Bob  ", "7", "-3", "1234", "567", "5", "30", "70"});
-    Session session({.options = loaded});
+    OptionsLines lines = {.player1_name = " Anna ",
+                          .player2_name = "Bob  ",
+                          .aux1 = "7",
+                          .aux2 = "-3",
+                          .screen_width = "1234",
+                          .screen_height = "567",
+                          .aux3 = "5"};
+    Session session({.options = options_file_bytes(lines)});
     ASSERT_TRUE(session.ready());
     Launcher& launcher = *session.launcher;
     EXPECT_EQ(launcher.list_items().back(), "1234*567");
     ASSERT_TRUE(launcher.to_foreground());
-    EXPECT_EQ(save_and_cancel(launcher, session.folder,
-                              crlf_lines({" Anna ", "Bob  ", "7", "-3", "1234", "567", "0", "30", "70"})),
-              0u);
+    lines.aux3 = "0";
+    EXPECT_EQ(save_and_cancel(launcher, session.folder, options_file_bytes(lines)), 0u);
 }
 
 TEST(LauncherSave, TwiceInARowWritesTheSameFile) {
@@ -427,13 +429,12 @@ TEST(LauncherSave, TwiceInARowWritesTheSameFile) {
     ASSERT_TRUE(launcher.focus_by_click(kPlayer2Field));
     ASSERT_TRUE(launcher.type("by"));
     ASSERT_TRUE(launcher.wait_text(kPlayer2Field, "Bobby"));
-    const std::string expected = crlf_lines({"Anna", "Bobby", "1", "0", "1024", "768", "0", "30", "70"});
+    const std::string expected = options_file_bytes({.player2_name = "Bobby"});
 
-    auto saved = [&] { return session.folder.options() == expected; };
-    ASSERT_TRUE(launcher.use_button(kSaveButton, saved)) << printable(session.folder.options().value_or("<no file>"));
+    ASSERT_TRUE(launcher.save(session.folder, expected));
     // Spoil the file between the saves, so that the second save shows in it.
     ASSERT_TRUE(write_file(session.folder.options_path(), "spoilt\r\n"));
-    EXPECT_TRUE(launcher.use_button(kSaveButton, saved)) << printable(session.folder.options().value_or("<no file>"));
+    EXPECT_TRUE(launcher.save(session.folder, expected));
     EXPECT_EQ(launcher.cancel(), 0u);
     EXPECT_EQ(session.folder.options(), expected);
 }
@@ -448,7 +449,8 @@ TEST(LauncherSave, EmptiedNamesAreBareLineEnds) {
         ASSERT_TRUE(launcher.clear_focused_field());
         EXPECT_TRUE(launcher.wait_text(field, ""));
     }
-    EXPECT_EQ(save_and_cancel(launcher, session.folder, "\r\n\r\n1\r\n0\r\n1024\r\n768\r\n0\r\n30\r\n70\r\n"), 0u);
+    EXPECT_EQ(save_and_cancel(launcher, session.folder, options_file_bytes({.player1_name = "", .player2_name = ""})),
+              0u);
 }
 
 TEST(LauncherSave, MusicSliderMovedTo37) {
@@ -462,9 +464,7 @@ TEST(LauncherSave, MusicSliderMovedTo37) {
     ASSERT_TRUE(launcher.keys(VK_RIGHT, 37));
     EXPECT_TRUE(launcher.wait_slider(kMusicSlider, 37));
     EXPECT_EQ(launcher.slider_position(kSoundSlider), 70);
-    EXPECT_EQ(save_and_cancel(launcher, session.folder,
-                              crlf_lines({"Anna", "Bob", "1", "0", "1024", "768", "0", "37", "70"})),
-              0u);
+    EXPECT_EQ(save_and_cancel(launcher, session.folder, options_file_bytes({.music_volume = "37"})), 0u);
 }
 
 TEST(LauncherSave, TypedUmlautIsWrittenAsOneWindows1252Byte) {
@@ -476,9 +476,7 @@ TEST(LauncherSave, TypedUmlautIsWrittenAsOneWindows1252Byte) {
     ASSERT_TRUE(launcher.clear_focused_field());
     ASSERT_TRUE(launcher.type("J\xF6rg"));
     EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rg")) << printable(launcher.text(kPlayer1Field));
-    EXPECT_EQ(save_and_cancel(launcher, session.folder,
-                              crlf_lines({"J\xF6rg", "Bob", "1", "0", "1024", "768", "0", "30", "70"})),
-              0u);
+    EXPECT_EQ(save_and_cancel(launcher, session.folder, options_file_bytes({.player1_name = "J\xF6rg"})), 0u);
 }
 
 // Puts text on the clipboard as CF_TEXT; the window that owns the clipboard lives as long as this.
@@ -527,10 +525,8 @@ TEST(LauncherSave, PastedLineBreakNeverSplitsTheFile) {
     const std::string name = field.substr(0, field.find_first_of("\r\n"));
     EXPECT_EQ(name, "Anna") << "the field holds " << printable(field);
 
-    const std::string expected = crlf_lines({name, "Bob", "1", "0", "1024", "768", "0", "30", "70"});
-    EXPECT_TRUE(launcher.use_button(kSaveButton, [&] { return session.folder.options() == expected; }))
-        << "the field held " << printable(field) << "; the file holds "
-        << printable(session.folder.options().value_or("<no file>"));
+    const std::string expected = options_file_bytes({.player1_name = name});
+    EXPECT_TRUE(launcher.save(session.folder, expected)) << "the field held " << printable(field);
     EXPECT_EQ(launcher.cancel(), 0u);
     std::optional<std::vector<std::string>> lines = split_crlf_lines(session.folder.options().value_or(""));
     ASSERT_TRUE(lines.has_value());
@@ -682,10 +678,11 @@ TEST(LauncherPressAtOnce, SpeichernSavesEachTime) {
             ASSERT_TRUE(launcher.clear_focused_field());
             ASSERT_TRUE(launcher.type(name));
             ASSERT_TRUE(launcher.wait_text(kPlayer1Field, name));
-            const std::string expected = crlf_lines({name, "Bob", "1", "0", "1024", "768", "0", "30", "70"});
+            const std::string expected = options_file_bytes({.player1_name = name});
+            const std::optional<std::string> before = session.folder.options();
             ASSERT_TRUE(launcher.press_button_at_once(kSaveButton, route));
-            EXPECT_TRUE(wait_file(session.folder.options_path(), expected))
-                << route_name(route) << " " << press << " on \"Speichern\" saved nothing";
+            EXPECT_TRUE(launcher.wait_saved(session.folder, before, expected))
+                << route_name(route) << " " << press << " on \"Speichern\"";
         }
     }
     EXPECT_EQ(launcher.cancel(), 0u);
@@ -748,22 +745,24 @@ struct LoadCase {
 };
 
 TEST(LauncherLoad, HandMadeFilesLoadAndSaveAsNineLines) {
+    // The files vary in lines 3, 8 and 9 and in their line ends.
+    auto lines = [](const char* aux1, const char* music, const char* sound, const char* end = "\r\n") {
+        return options_file_bytes(
+            {.aux1 = aux1, .screen_width = "800", .screen_height = "600", .music_volume = music, .sound_volume = sound},
+            end);
+    };
+    const std::string saved = lines("1", "40", "50");
     const std::vector<LoadCase> cases = {
-        {"more than nine lines", crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "40", "50", "extra", "lines"}),
-         "Anna", "Bob", "800*600", 40, 50, crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "40", "50"})},
-        {"LF line ends", "Anna\nBob\n1\n0\n800\n600\n0\n40\n50\n", "Anna", "Bob", "800*600", 40, 50,
-         crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "40", "50"})},
-        {"CR line ends", "Anna\rBob\r1\r0\r800\r600\r0\r40\r50\r", "Anna", "Bob", "800*600", 40, 50,
-         crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "40", "50"})},
-        {"-5 on lines 3 and 8", crlf_lines({"Anna", "Bob", "-5", "0", "800", "600", "0", "-5", "50"}), "Anna", "Bob",
-         "800*600", 0, 50, crlf_lines({"Anna", "Bob", "-5", "0", "800", "600", "0", "0", "50"})},
-        {"250 on line 8", crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "250", "50"}), "Anna", "Bob",
-         "800*600", 100, 50, crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "100", "50"})},
-        {"volumes beyond 32 bits",
-         crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "99999999999", "-99999999999"}), "Anna", "Bob",
-         "800*600", 100, 0, crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "100", "0"})},
+        {"more than nine lines", saved + "extra\r\nlines\r\n", "Anna", "Bob", "800*600", 40, 50, saved},
+        {"LF line ends", lines("1", "40", "50", "\n"), "Anna", "Bob", "800*600", 40, 50, saved},
+        {"CR line ends", lines("1", "40", "50", "\r"), "Anna", "Bob", "800*600", 40, 50, saved},
+        {"-5 on lines 3 and 8", lines("-5", "-5", "50"), "Anna", "Bob", "800*600", 0, 50, lines("-5", "0", "50")},
+        {"250 on line 8", lines("1", "250", "50"), "Anna", "Bob", "800*600", 100, 50, lines("1", "100", "50")},
+        {"volumes beyond 32 bits", lines("1", "99999999999", "-99999999999"), "Anna", "Bob", "800*600", 100, 0,
+         lines("1", "100", "0")},
         {"only two lines", "Anna\r\nBob\r\n", "Anna", "Bob", "0*0", 0, 0,
-         crlf_lines({"Anna", "Bob", "0", "0", "0", "0", "0", "0", "0"})},
+         options_file_bytes(
+             {.aux1 = "0", .screen_width = "0", .screen_height = "0", .music_volume = "0", .sound_volume = "0"})},
     };
     for (const LoadCase& c : cases) {
         SCOPED_TRACE(c.name);

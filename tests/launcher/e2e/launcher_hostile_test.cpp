@@ -13,13 +13,15 @@
 #include <vector>
 
 #include "tests/launcher/e2e/launcher_driver.h"
+#include "tests/support/options_file.h"
 
 namespace launcher_e2e {
 namespace {
 
-constexpr int kHugeFileWindowTimeoutMs = 600000;
-// A bound against a hang, not a speed: the flood takes seconds to work through.
-constexpr int kFloodDrainTimeoutMs = 300000;
+// Bounds against a hang, not speeds: the huge file's window shows within a second or two, and the
+// flood takes seconds to work through.
+constexpr int kHugeFileWindowTimeoutMs = 60000;
+constexpr int kFloodDrainTimeoutMs = 60000;
 constexpr int kFloodSize = 100000;
 
 // Saves, then leaves with "Abbrechen": the launcher must go on after a save that failed.
@@ -68,7 +70,7 @@ TEST(LauncherHostile, OptionsFileIsAFolder) {
     EXPECT_EQ(read_file(folder.options_path() + "\\inside.txt"), "x");
 }
 
-const std::string kOptions = crlf_lines({"Anna", "Bob", "1", "0", "1024", "768", "0", "30", "70"});
+const std::string kOptions = options_file_bytes({});
 
 TEST(LauncherHostile, ReadOnlyOptionsFile) {
     GameFolder folder({.options = kOptions});
@@ -91,7 +93,7 @@ TEST(LauncherHostile, ReadOnlyOptionsFile) {
     ASSERT_TRUE(launcher.choose_with_keyboard(2));
     EXPECT_EQ(save_then_cancel(launcher), 0u);
     EXPECT_EQ(folder.options(),
-              writable ? crlf_lines({"Anna", "Bob", "1", "0", "800", "600", "0", "30", "70"}) : kOptions);
+              writable ? options_file_bytes({.screen_width = "800", .screen_height = "600"}) : kOptions);
     EXPECT_TRUE(GetFileAttributesA(folder.options_path().c_str()) & FILE_ATTRIBUTE_READONLY);
 }
 
@@ -180,21 +182,30 @@ TEST(LauncherHostile, BinaryBytesNulBytesAndLongNumbers) {
     struct Case {
         std::string file;
         std::string item17;
-        // Lines 2 to 9 of the next save; line 1 is whatever the name field made of line 1. Numbers
+        // The next save but its line 1, which is whatever the name field made of line 1. Numbers
         // wrap modulo 2 to the 64th, pass through a double, and come back rounded.
-        std::vector<std::string> saved;
+        OptionsLines saved;
+    };
+    // Every file here saves 0 on lines 3 and 7 to 9.
+    auto saved = [](const char* player2, const char* aux2, const char* width, const char* height) {
+        return OptionsLines{.player2_name = player2,
+                            .aux1 = "0",
+                            .aux2 = aux2,
+                            .screen_width = width,
+                            .screen_height = height,
+                            .aux3 = "0",
+                            .music_volume = "0",
+                            .sound_volume = "0"};
     };
     const std::vector<Case> cases = {
         {"\x01\x02\xFF\xFE name\0hidden\r\n\x80\x81\x9F\x7F\r\n123456789012345678901234567890\r\n"
          "-99999999999999999999999999\r\n$FFFFFFFFFFFFFFFFFFFF\r\n"
          "%1111111111111111111111111111111111111111111111111111111111111111111111\r\n\0\0\0\r\n"
          "18446744073709551616\r\n9223372036854775808\r\n"s,
-         "2537764290115403776*-1",
-         {"hidden", "0", "-4362896299872286208", "2537764290115403776", "-1", "0", "0", "0"}},
-        {std::string(4096, '\0') + "after the NULs\r\n", "0*0", {"", "0", "0", "0", "0", "0", "0", "0"}},
-        {"\r\n\r\n\r\n" + std::string(9000, '9') + "\r\n" + std::string(9000, '-') + "\r\n\x80\x81\x9F\r\n",
-         "0*0",
-         {"", "0", "-1", "0", "0", "0", "0", "0"}},
+         "2537764290115403776*-1", saved("hidden", "-4362896299872286208", "2537764290115403776", "-1")},
+        {std::string(4096, '\0') + "after the NULs\r\n", "0*0", saved("", "0", "0", "0")},
+        {"\r\n\r\n\r\n" + std::string(9000, '9') + "\r\n" + std::string(9000, '-') + "\r\n\x80\x81\x9F\r\n", "0*0",
+         saved("", "-1", "0", "0")},
     };
     for (std::size_t index = 0; index < cases.size(); ++index) {
         SCOPED_TRACE("file " + std::to_string(index));
@@ -207,11 +218,11 @@ TEST(LauncherHostile, BinaryBytesNulBytesAndLongNumbers) {
         EXPECT_EQ(items.back(), cases[index].item17);
         EXPECT_EQ(launcher.slider_position(kMusicSlider), 0);
         EXPECT_EQ(launcher.slider_position(kSoundSlider), 0);
-        std::vector<std::string> saved = {launcher.text(kPlayer1Field)};
-        saved.insert(saved.end(), cases[index].saved.begin(), cases[index].saved.end());
+        OptionsLines expected = cases[index].saved;
+        expected.player1_name = launcher.text(kPlayer1Field);
         EXPECT_EQ(save_then_cancel(launcher), 0u);
         std::optional<std::string> after = folder.options();
-        EXPECT_EQ(after, crlf_lines(saved)) << printable(after.value_or("<no file>").substr(0, 400));
+        EXPECT_EQ(after, options_file_bytes(expected)) << printable(after.value_or("<no file>").substr(0, 400));
     }
 }
 
@@ -278,7 +289,7 @@ TEST(LauncherHostile, FloodOfPostedMessagesThenAbbrechen) {
     // it has worked through them.
     DWORD start = GetTickCount();
     ASSERT_TRUE(launcher.press_button_at_once(kCancelButton, Launcher::Route::keyboard));
-    EXPECT_EQ(launcher.wait_exit(kFloodDrainTimeoutMs), 0u);
+    EXPECT_EQ(launcher.wait_exit_draining(kFloodDrainTimeoutMs), 0u);
     std::printf("the launcher ended %lu ms after \"Abbrechen\"\n", static_cast<unsigned long>(GetTickCount() - start));
     EXPECT_EQ(folder.options(), kOptions);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/files/file_test_support.h"
+#include "tests/support/options_file.h"
 
 namespace {
 
@@ -48,12 +49,10 @@ class OptionsTest : public ::testing::Test {
     std::filesystem::path file_ = folder_.path() / "Data" / "Optionen.txt";
 };
 
-const char kFirstRun[] = "Spieler1\r\nSpieler2\r\n1\r\n0\r\n1366\r\n768\r\n0\r\n100\r\n100\r\n";
-
 TEST_F(OptionsTest, FirstRunFileIsFiftyBytesAndLoadsBack) {
     set_start_up_defaults(1366, 768);
     options_create_default();
-    EXPECT_EQ(file(), kFirstRun);
+    EXPECT_EQ(file(), first_run_file());
     EXPECT_EQ(file().size(), 50u);
     g_options = Options{};
     options_load();
@@ -63,7 +62,7 @@ TEST_F(OptionsTest, FirstRunFileIsFiftyBytesAndLoadsBack) {
     // A file that is there already is emptied first.
     put(std::string(80, 'x'));
     options_create_default();
-    EXPECT_EQ(file(), kFirstRun);
+    EXPECT_EQ(file(), first_run_file());
 }
 
 TEST_F(OptionsTest, EveryLineEndLoadsTheSame) {

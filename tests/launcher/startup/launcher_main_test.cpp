@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/files/file_test_support.h"
+#include "tests/support/options_file.h"
 
 namespace {
 
@@ -39,10 +40,8 @@ TEST(LauncherMain, EndsWithExitCodeZeroWhenItsWindowCannotBeOpened) {
     EXPECT_EQ(FindWindowA(nullptr, "Optionen"), nullptr);
     // Start-up before the window still ran: the first-run file holds the defaults that start-up
     // set, with the desktop's own size.
-    const std::string width = std::to_string(GetSystemMetrics(SM_CXSCREEN));
-    const std::string height = std::to_string(GetSystemMetrics(SM_CYSCREEN));
     EXPECT_EQ(read_bytes(game.path() / "Data" / "Optionen.txt"),
-              "Spieler1\r\nSpieler2\r\n1\r\n0\r\n" + width + "\r\n" + height + "\r\n0\r\n100\r\n100\r\n");
+              first_run_file(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
 }
 
 // Gadget events as a control raises them (wParam: control number), and a marker on which the
@@ -130,17 +129,17 @@ Outcome run_script(const Script& script, const std::string& options) {
 
 // The loop handles every event it fetches, one per pass, in the order they came.
 TEST(LauncherLoop, HandlesEveryEventItFetches) {
-    const std::string file = "Anna\r\nBob\r\n1\r\n0\r\n800\r\n600\r\n5\r\n30\r\n70\r\n";
-    const std::string desktop =
-        std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "\r\n" + std::to_string(GetSystemMetrics(SM_CYSCREEN));
-    ASSERT_NE(desktop, "800\r\n600");
+    const std::string file = options_file_bytes({.screen_width = "800", .screen_height = "600", .aux3 = "5"});
+    const std::string width = std::to_string(GetSystemMetrics(SM_CXSCREEN));
+    const std::string height = std::to_string(GetSystemMetrics(SM_CYSCREEN));
+    ASSERT_NE(width + "*" + height, "800*600");
 
     // "Native Auflösung", "Speichern" and "Abbrechen" in one burst: each runs, in order, and
     // "Abbrechen" ends the launcher.
     Outcome burst = run_script({{{kPostGadgetEvent, 12}, {kPostGadgetEvent, 9}, {kPostGadgetEvent, 10}}}, file);
     EXPECT_EQ(burst.exit_code, 0);
     EXPECT_FALSE(burst.rescued) << "\"Abbrechen\" did not end the launcher";
-    EXPECT_EQ(burst.file, "Anna\r\nBob\r\n1\r\n0\r\n" + desktop + "\r\n0\r\n30\r\n70\r\n");
+    EXPECT_EQ(burst.file, options_file_bytes({.screen_width = width, .screen_height = height}));
 
     // "Abbrechen" ends the launcher even when the same pass's poll took the next press: that
     // press belongs to the next pass, and there is none.
