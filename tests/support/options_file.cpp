@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <vector>
 
 namespace {
 
@@ -29,17 +28,27 @@ std::string options_file_bytes(const OptionsLines& lines, std::string_view line_
     return bytes;
 }
 
+std::optional<std::vector<std::string>> split_crlf_lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string::npos || bytes.compare(end, 2, "\r\n") != 0) return std::nullopt;
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
 std::string first_run_file() {
     std::ifstream in(first_run_path(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string first_run_file(int width, int height) {
-    const std::string bytes = first_run_file();
-    std::vector<std::string> read;
-    for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
-        read.push_back(bytes.substr(start, end - start));
-    if (read.size() != 9) return {};
+    const std::optional<std::vector<std::string>> read = split_crlf_lines(first_run_file());
+    if (!read || read->size() != 9) return {};
+    const std::vector<std::string>& line = *read;
     return options_file_bytes(
-        {read[0], read[1], read[2], read[3], std::to_string(width), std::to_string(height), read[6], read[7], read[8]});
+        {line[0], line[1], line[2], line[3], std::to_string(width), std::to_string(height), line[6], line[7], line[8]});
 }

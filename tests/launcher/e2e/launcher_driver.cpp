@@ -178,18 +178,6 @@ std::string shown(const std::optional<std::string>& bytes) {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> split_crlf_lines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string::npos || bytes.compare(end, 2, "\r\n") != 0) return std::nullopt;
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
 std::string printable(std::string_view bytes) {
     std::string text;
     for (char c : bytes) {

@@ -47,9 +47,6 @@ constexpr int kExitTimeoutMs = 30000;
 // "Data\Optionen.txt" under a game folder.
 constexpr const char* kOptionsRelative = "Data\\Optionen.txt";
 
-// The lines of a file that ends every line with CR LF and holds no other CR or LF; nothing when
-// the bytes are not such a file.
-std::optional<std::vector<std::string>> split_crlf_lines(const std::string& bytes);
 // Readable form of bytes for failure messages: control and high bytes as \xNN.
 std::string printable(std::string_view bytes);
 
