@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "toolkit/desktop/display_scale.h"
 #include "toolkit/objects/heap.h"
 
 namespace {
@@ -39,6 +40,18 @@ TEST(DesktopsSystemTest, DesktopZeroIsThePrimaryScreenAndExaminingAgainChangesNo
 
     desktops_end();
     EXPECT_EQ(desktop_width(0), 0);
+}
+
+// A smaller work area, set for a moment (Wine keeps it in this process), is the one given.
+TEST(DesktopsSystemTest, TheWorkAreaIsTheSystemsOwn) {
+    RECT screen = {}, area = {};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0));
+    RECT smaller = {screen.left + 10, screen.top + 20, screen.right - 30, screen.bottom - 40};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETWORKAREA, 0, &smaller, 0));
+    area = desktop_work_area();
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &screen, 0);
+    EXPECT_TRUE(EqualRect(&area, &smaller))
+        << area.left << ", " << area.top << ", " << area.right << ", " << area.bottom;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "toolkit/desktop/display_calls.h"
+#include "toolkit/desktop/display_scale.h"
 #include "toolkit/objects/heap.h"
 #include "toolkit/objects/os_seam.h"
 
@@ -129,6 +130,10 @@ HMODULE WINAPI fake_load_library(LPCSTR name) {
     return g_world.library ? kLibrary : nullptr;
 }
 
+UINT WINAPI fake_get_dpi_for_system() {
+    return 120;
+}
+
 FARPROC WINAPI fake_get_proc_address(HMODULE module, LPCSTR name) {
     check(module == kLibrary);
     const std::string wanted = name;
@@ -136,6 +141,7 @@ FARPROC WINAPI fake_get_proc_address(HMODULE module, LPCSTR name) {
     if (wanted == "EnumDisplayDevicesA") return as_entry_point(fake_enum_display_devices);
     if (wanted == "GetMonitorInfoA") return as_entry_point(fake_get_monitor_info);
     if (wanted == "EnumDisplayMonitors") return as_entry_point(fake_enum_display_monitors);
+    if (wanted == "GetDpiForSystem") return as_entry_point(fake_get_dpi_for_system);
     check(false);
     return nullptr;
 }
@@ -151,8 +157,8 @@ HDC WINAPI fake_create_dc(LPCSTR driver, LPCSTR device, LPCSTR output, const DEV
 }
 
 int WINAPI fake_get_device_caps(HDC dc, int index) {
-    check(dc == kDc && (index == BITSPIXEL || index == VREFRESH));
-    return index == BITSPIXEL ? 24 : g_world.refresh;
+    check(dc == kDc && (index == BITSPIXEL || index == VREFRESH || index == LOGPIXELSY));
+    return index == BITSPIXEL ? 24 : index == LOGPIXELSY ? 144 : g_world.refresh;
 }
 
 BOOL WINAPI fake_delete_dc(HDC dc) {
@@ -317,6 +323,14 @@ TEST_F(DesktopsTest, AMissingLibraryIsTriedAgainAndOnlyALoadedOneReleased) {
     desktops_end();
     EXPECT_EQ(g_world.frees, 1);
     EXPECT_EQ(desktop_width(0), 0);
+}
+
+// Systems before Windows 10 lack GetDpiForSystem: the screen's logical pixels per inch stand in.
+TEST_F(DesktopsTest, TheDisplayScaleIsTheSystemsOrElseTheScreens) {
+    EXPECT_EQ(desktop_dpi(), 120);
+    g_world.missing = {"GetDpiForSystem"};
+    EXPECT_EQ(desktop_dpi(), 144);
+    EXPECT_EQ(g_world.frees, 2);
 }
 
 TEST_F(DesktopsTest, WithNoDisplayOrNoMemoryThereIsNoDesktop) {

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "tests/process/launch_support.h"
+#include "tests/support/kill_on_close_job.h"
 #include "toolkit/objects/os_seam.h"
 
 namespace {
@@ -214,6 +215,21 @@ TEST_F(ProgramsTest, TheLaunchersCallStartsANameFromTheWorkingDirectoryAndReturn
     SetEvent(release.get());
     EXPECT_EQ(text_line(report, 0), "\"Zz Launch Helper.exe\"");
     EXPECT_EQ(text_line(report, 1), folder_.path());
+}
+
+// The job that ties a test's programs to it ends them when its last handle goes, as when the test is killed.
+TEST_F(ProgramsTest, ProgramsInATestsJobEndWhenItsLastHandleCloses) {
+    const std::string id = std::to_string(GetCurrentProcessId());
+    HandleCloser release(CreateEventA(nullptr, TRUE, FALSE, ("program_helper_release_" + id).c_str()));
+    ASSERT_TRUE(release.get() && SetEnvironmentVariableA("PROGRAM_HELPER_HOLD", id.c_str()));
+    Program* held = program_of(program_run(helper_.c_str(), "", folder_.path().c_str(), launch_keep, nullptr));
+    SetEnvironmentVariableA("PROGRAM_HELPER_HOLD", nullptr);
+    HandleCloser job(kill_on_close_job_create());
+    ASSERT_TRUE(held && job.get() && AssignProcessToJobObject(job.get(), held->process));
+    ASSERT_FALSE(file_wait_text(folder_.file("helper-report.txt"), kProgramTimeout).empty()) << "it does not hold";
+    job.close();
+    EXPECT_EQ(WaitForSingleObject(held->process, kProgramTimeout), WAIT_OBJECT_0) << "it outlived the job";
+    SetEvent(release.get());
 }
 
 TEST_F(ProgramsTest, AFailedStartGoesToTheShellWithTheNameAsPassedAndItsFolder) {

@@ -109,7 +109,8 @@ TEST_F(WindowEvents, GadgetOfTheLastEventOutlivesPollsAndRawMessages) {
     EXPECT_EQ(event_gadget(), 9);
     EXPECT_EQ(event_record()->last_lparam, MAKELPARAM(5, 5));
 
-    // A posted WM_NULL would read as "nothing there": a poll goes on to the message behind it.
+    // A posted WM_NULL would read as "nothing there": a poll goes on past each to the message behind.
+    PostMessageA(window, WM_NULL, 0, 0);
     PostMessageA(window, WM_NULL, 0, 0);
     PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(7, 7));
     EXPECT_EQ(poll_event(), WM_MOUSEMOVE);

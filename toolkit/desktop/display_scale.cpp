@@ -1,5 +1,6 @@
 #include "toolkit/desktop/display_scale.h"
 
+#include "toolkit/desktop/display_calls.h"
 #include "toolkit/objects/platform_function.h"
 
 namespace {
@@ -7,17 +8,21 @@ constexpr std::int32_t kDefaultDpi = 96;
 }  // namespace
 
 std::int32_t desktop_dpi() {
-    // Windows 10 answers directly; older systems give the screen's logical pixels per inch, which
-    // is the same figure for a program that declares itself aware of the scale.
+    // Windows 10 answers directly; older systems lack the function and give the screen's logical
+    // pixels per inch, which is the same figure for a program that declares itself aware of the scale.
     using GetDpiForSystemFunction = UINT(WINAPI*)();
-    static const auto get_dpi_for_system = platform_function<GetDpiForSystemFunction>("user32.dll", "GetDpiForSystem");
-    if (get_dpi_for_system) {
-        if (const UINT dpi = get_dpi_for_system(); dpi > 0) return static_cast<std::int32_t>(dpi);
+    const DisplayCalls& calls = display_calls();
+    if (HMODULE library = calls.load_library("User32.DLL")) {
+        const auto get_dpi_for_system =
+            function_cast<GetDpiForSystemFunction>(calls.get_proc_address(library, "GetDpiForSystem"));
+        const UINT dpi = get_dpi_for_system ? get_dpi_for_system() : 0;
+        calls.free_library(library);
+        if (dpi > 0) return static_cast<std::int32_t>(dpi);
     }
-    HDC screen = GetDC(nullptr);
+    HDC screen = calls.create_dc("DISPLAY", nullptr, nullptr, nullptr);
     if (!screen) return kDefaultDpi;
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = calls.get_device_caps(screen, LOGPIXELSY);
+    calls.delete_dc(screen);
     return dpi > 0 ? dpi : kDefaultDpi;
 }
 

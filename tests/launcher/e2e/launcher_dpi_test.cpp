@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -62,6 +63,10 @@ TEST(LauncherDisplayScale, TheLayoutScaledWithEveryTextWholeOnTheScreen) {
                 frame.bottom <= area.bottom)
         << "window (" << frame.left << ", " << frame.top << ")-(" << frame.right << ", " << frame.bottom
         << ") in the work area (" << area.left << ", " << area.top << ")-(" << area.right << ", " << area.bottom << ")";
+    // The layout's place at this scale, moved no further than it takes to lie inside the work area.
+    auto fit = [](LONG wanted, LONG size, LONG low, LONG high) { return std::max(low, std::min(wanted, high - size)); };
+    EXPECT_EQ(frame.left, fit(scaled(kWindowPlace.x, dpi), frame.right - frame.left, area.left, area.right));
+    EXPECT_EQ(frame.top, fit(scaled(kWindowPlace.y, dpi), frame.bottom - frame.top, area.top, area.bottom));
 
     // Every control gets the stock GUI font, which each program makes at the scale it starts with:
     // this program's own is the controls' font.

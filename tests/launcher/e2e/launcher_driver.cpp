@@ -787,16 +787,26 @@ std::vector<DWORD> descendant_processes(DWORD process_id) {
         parent_of.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
     CloseHandle(snapshot);
 
+    // Ids come round again, and a child's entry keeps its dead parent's: a launcher given the id of
+    // whatever started services.exe would have it as a child. A child starts no earlier than its parent.
+    auto created = [](DWORD id) {
+        FILETIME times[4] = {};
+        if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id)) {
+            GetProcessTimes(process, &times[0], &times[1], &times[2], &times[3]);
+            CloseHandle(process);
+        }
+        return (ULONGLONG{times[0].dwHighDateTime} << 32) | times[0].dwLowDateTime;
+    };
     std::vector<DWORD> family;
-    std::vector<DWORD> frontier = {process_id};
+    std::vector<std::pair<DWORD, ULONGLONG>> frontier = {{process_id, created(process_id)}};
     while (!frontier.empty()) {
-        DWORD parent = frontier.back();
+        const auto [parent, parent_created] = frontier.back();
         frontier.pop_back();
         for (const auto& [child, its_parent] : parent_of)
             if (its_parent == parent && child != process_id &&
-                std::find(family.begin(), family.end(), child) == family.end()) {
+                std::find(family.begin(), family.end(), child) == family.end() && created(child) >= parent_created) {
                 family.push_back(child);
-                frontier.push_back(child);
+                frontier.emplace_back(child, created(child));
             }
     }
     return family;

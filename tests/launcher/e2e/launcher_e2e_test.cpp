@@ -152,6 +152,10 @@ TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     ASSERT_TRUE(start != std::string::npos && end != std::string::npos) << manifest;
     EXPECT_NE(manifest.substr(start, end - start).find("version=\"6.0.0.0\""), std::string::npos)
         << manifest.substr(start, end - start);
+    // The program's own identity, the manifest's first, which Windows checks before it starts it.
+    const std::string own = manifest.substr(0, manifest.find("/>", manifest.find("<assemblyIdentity")));
+    EXPECT_NE(own.find("processorArchitecture=\"amd64\""), std::string::npos) << own;
+    EXPECT_NE(own.find(std::string("version=\"") + LAUNCHER_VERSION + ".0\""), std::string::npos) << own;
     // Aware of the system's display scale, so that the system does not stretch the window.
     EXPECT_NE(manifest.find("WindowsSettings\">true</dpiAware>"), std::string::npos) << manifest;
 
@@ -180,6 +184,8 @@ TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     ASSERT_EQ(std::sscanf(LAUNCHER_VERSION, "%u.%u.%u", &major, &minor, &patch), 3);
     EXPECT_EQ(fixed->dwFileVersionMS, (major << 16) | minor);
     EXPECT_EQ(fixed->dwFileVersionLS, patch << 16);
+    EXPECT_EQ(fixed->dwProductVersionMS, (major << 16) | minor);
+    EXPECT_EQ(fixed->dwProductVersionLS, patch << 16);
 }
 
 TEST(LauncherLayout, TabAndShiftTabFollowTheTabStops) {
