@@ -85,24 +85,24 @@ void direct_build_controls() {
     for (const ControlPlace& place : kOptionsControls) {
         const int number = place.number, x = place.x, y = place.y, width = place.width, height = place.height;
         switch (place.kind) {
-            case ControlKind::label:
+            case OptionsControlKind::label:
                 control("Static", 0, kLabel, number, x, y, width, height, place.text);
                 break;
-            case ControlKind::text_field:
+            case OptionsControlKind::text_field:
                 // The names of a first start, which the bench's options file holds.
                 control("Edit", WS_EX_CLIENTEDGE, kTextField, number, x, y, width, height,
                         number == kPlayer1Field ? "Spieler1" : "Spieler2");
                 break;
-            case ControlKind::list:
+            case OptionsControlKind::list:
                 resolutions = list(number, x, y, width, height);
                 for (int item = 0; item < kFixedResolutionCount; ++item)
                     SendMessageA(resolutions, CB_INSERTSTRING, static_cast<WPARAM>(item),
                                  reinterpret_cast<LPARAM>(kResolutions[item].text));
                 break;
-            case ControlKind::button:
+            case OptionsControlKind::button:
                 control("Button", 0, kButton, number, x, y, width, height, place.text);
                 break;
-            case ControlKind::slider:
+            case OptionsControlKind::slider:
                 (number == kMusicSlider ? music : sound) = slider(number, x, y, width, height);
                 break;
         }

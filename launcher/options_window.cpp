@@ -30,21 +30,21 @@ ScreenPoint window_place(const Scale& px) {
 void control_create(const ControlPlace& control, const Scale& px) {
     const std::int32_t x = px(control.x), y = px(control.y), width = px(control.width), height = px(control.height);
     switch (control.kind) {
-        case ControlKind::label:
+        case OptionsControlKind::label:
             label_create(control.number, x, y, width, height, control.text);
             break;
-        case ControlKind::text_field:
+        case OptionsControlKind::text_field:
             text_field_create(
                 control.number, x, y, width, height,
                 (control.number == kPlayer1Field ? g_options.player1_name : g_options.player2_name).c_str());
             break;
-        case ControlKind::list:
+        case OptionsControlKind::list:
             list_create(control.number, x, y, width, height);
             break;
-        case ControlKind::button:
+        case OptionsControlKind::button:
             button_create(control.number, x, y, width, height, control.text);
             break;
-        case ControlKind::slider:
+        case OptionsControlKind::slider:
             slider_create(control.number, x, y, width, height, kVolumeMinimum, kVolumeMaximum);
             break;
     }

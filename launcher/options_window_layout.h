@@ -21,11 +21,11 @@ constexpr std::int32_t kOptionsWindowFlags = 0xC80000;
 constexpr std::int32_t kVolumeMinimum = 0;
 constexpr std::int32_t kVolumeMaximum = 100;
 
-enum class ControlKind { label, text_field, list, button, slider };
+enum class OptionsControlKind { label, text_field, list, button, slider };
 
 struct ControlPlace {
     OptionsControl number;
-    ControlKind kind;
+    OptionsControlKind kind;
     std::int32_t x;
     std::int32_t y;
     std::int32_t width;
@@ -39,19 +39,19 @@ struct ControlPlace {
 // reaches past the client area, which clips it.
 constexpr int kOptionsControlCount = 15;
 inline constexpr ControlPlace kOptionsControls[kOptionsControlCount] = {
-    {kPlayer1Caption, ControlKind::label, 20, 20, 50, 20, "Spieler 1"},
-    {kPlayer1Field, ControlKind::text_field, 80, 20, 240, 20, nullptr},
-    {kPlayer2Caption, ControlKind::label, 20, 50, 50, 20, "Spieler 2"},
-    {kMusicCaption, ControlKind::label, 20, 110, 50, 20, "Musik"},
-    {kSoundCaption, ControlKind::label, 20, 140, 50, 20, "Sounds"},
-    {kPlayer2Field, ControlKind::text_field, 80, 50, 240, 20, nullptr},
-    {kResolutionList, ControlKind::list, 80, 80, 190, 20, nullptr},
-    {kLaunchButton, ControlKind::button, 220, 180, 135, 30, "Zum Zindrop Launcher"},
-    {kResolutionCaption, ControlKind::label, 20, 80, 60, 20, "Aufl\xF6sung"},
-    {kCreditLabel, ControlKind::label, 257, 227, 120, 20, "Vellmark Software"},
-    {kMusicSlider, ControlKind::slider, 80, 110, 250, 30, nullptr},
-    {kSoundSlider, ControlKind::slider, 80, 140, 250, 30, nullptr},
-    {kSaveButton, ControlKind::button, 20, 180, 90, 30, "Speichern"},
-    {kCancelButton, ControlKind::button, 120, 180, 90, 30, "Abbrechen"},
-    {kNativeButton, ControlKind::button, 275, 80, 90, 22, "Native Aufl\xF6sung"},
+    {kPlayer1Caption, OptionsControlKind::label, 20, 20, 50, 20, "Spieler 1"},
+    {kPlayer1Field, OptionsControlKind::text_field, 80, 20, 240, 20, nullptr},
+    {kPlayer2Caption, OptionsControlKind::label, 20, 50, 50, 20, "Spieler 2"},
+    {kMusicCaption, OptionsControlKind::label, 20, 110, 50, 20, "Musik"},
+    {kSoundCaption, OptionsControlKind::label, 20, 140, 50, 20, "Sounds"},
+    {kPlayer2Field, OptionsControlKind::text_field, 80, 50, 240, 20, nullptr},
+    {kResolutionList, OptionsControlKind::list, 80, 80, 190, 20, nullptr},
+    {kLaunchButton, OptionsControlKind::button, 220, 180, 135, 30, "Zum Zindrop Launcher"},
+    {kResolutionCaption, OptionsControlKind::label, 20, 80, 60, 20, "Aufl\xF6sung"},
+    {kCreditLabel, OptionsControlKind::label, 257, 227, 120, 20, "Vellmark Software"},
+    {kMusicSlider, OptionsControlKind::slider, 80, 110, 250, 30, nullptr},
+    {kSoundSlider, OptionsControlKind::slider, 80, 140, 250, 30, nullptr},
+    {kSaveButton, OptionsControlKind::button, 20, 180, 90, 30, "Speichern"},
+    {kCancelButton, OptionsControlKind::button, 120, 180, 90, 30, "Abbrechen"},
+    {kNativeButton, OptionsControlKind::button, 275, 80, 90, 22, "Native Aufl\xF6sung"},
 };
