@@ -356,7 +356,9 @@ TEST(LauncherSave, ChoosingFromTheListWithTheKeyboard) {
                                                       .screen_height = size.substr(times + 1)}),
                                   Launcher::Route::mouse))
             << size;
-        ASSERT_TRUE(launcher.focus_by_tab(kResolutionList));
+        // The click took the focus to the button: five Tabs bring it back to the list.
+        ASSERT_TRUE(launcher.keys(VK_TAB, 5));
+        ASSERT_TRUE(launcher.wait_focus(kResolutionList));
     }
     EXPECT_EQ(launcher.cancel(), 0u);
 }
@@ -537,10 +539,9 @@ TEST(LauncherLaunch, StartsTheGameInTheWorkingDirectoryWithoutSaving) {
 
     EXPECT_TRUE(launcher.press_button(kLaunchButton, Launcher::Route::mouse));
     EXPECT_EQ(launcher.wait_exit(), 0u);
-    // The game writes its report and ends at once.
     EXPECT_TRUE(wait_descendants_gone(launcher.process_id(), kExitTimeoutMs));
     const std::optional<std::string> report = read_file(session.folder.report_path());
-    ASSERT_TRUE(report.has_value()) << "the game never wrote its report";
+    ASSERT_TRUE(report.has_value()) << "the game ended, or never started, without writing its report";
     std::size_t line_end = report->find("\r\n");
     ASSERT_NE(line_end, std::string::npos) << printable(*report);
     EXPECT_TRUE(same_folder(report->substr(0, line_end), session.folder.path()))
@@ -619,8 +620,7 @@ TEST(LauncherLaunch, TheGameGetsNoParametersAndRunsOnAfterTheLauncherEnds) {
     EXPECT_TRUE(launcher.press_button(kLaunchButton));
     EXPECT_EQ(launcher.wait_exit(), 0u) << "the launcher did not end while the game ran";
     std::optional<std::vector<std::string>> record;
-    EXPECT_TRUE(wait_for([&] { return (record = game.record()).has_value(); })) << "the game never started";
-    ASSERT_TRUE(record.has_value());
+    ASSERT_TRUE(wait_for([&] { return (record = game.record()).has_value(); })) << "the game never started";
     ASSERT_EQ(record->size(), 2u);
     EXPECT_EQ((*record)[1], "\"Zindrop Alpha.exe\"") << "the game's command line";
     ASSERT_NE(game.process(), nullptr);
