@@ -703,7 +703,7 @@ bool Launcher::type(std::string_view cp1252_text) {
         HWND before = focus();
         if (!key(VK_TAB)) return ::testing::AssertionFailure() << "Tab was refused after " << path;
         if (::testing::AssertionResult moved = wait_handled([&] { return focus() != before; }); !moved)
-            return moved << "; Tab did not move the focus on from " << path;
+            return moved << "; Tab left the focus where it was, after " << path;
         path += ", " + focus_name(*this);
     }
     if (focus() == target) return ::testing::AssertionSuccess();
