@@ -2,13 +2,11 @@
 // resources, and a message loop; no controls, no files, no toolkit.
 #include <windows.h>
 
+#include "launcher/options_window_layout.h"
+
 namespace {
 
-constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU;
-constexpr int kX = 478;
-constexpr int kY = 416;
-constexpr int kClientWidth = 370;
-constexpr int kClientHeight = 240;
+constexpr DWORD kStyle = kOptionsWindowFlags;
 
 LRESULT CALLBACK bare_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
@@ -31,10 +29,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     window_class.lpszClassName = "BareWindow";
     RegisterClassA(&window_class);
 
-    RECT outer = {0, 0, kClientWidth, kClientHeight};
+    RECT outer = {0, 0, kOptionsClientWidth, kOptionsClientHeight};
     AdjustWindowRectEx(&outer, kStyle, FALSE, 0);
-    HWND window = CreateWindowExA(0, "BareWindow", "Optionen", kStyle, kX, kY, outer.right - outer.left,
-                                  outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, "BareWindow", kOptionsWindowTitle, kStyle, kOptionsWindowPlace.x, kOptionsWindowPlace.y,
+                        outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
     if (!window) return 0;
     ShowWindow(window, SW_SHOWNORMAL);
 

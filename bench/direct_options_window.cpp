@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 
+#include "launcher/options_window_layout.h"
+
 namespace {
 
-constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kWindowStyle = kOptionsWindowFlags;
 // The common-control classes that the toolkit registers, and the slider's own set.
 constexpr DWORD kControlClasses = 0xB48 | ICC_BAR_CLASSES;
 constexpr int kListOpenHeight = 350;
@@ -29,19 +31,11 @@ HWND control(const char* window_class, DWORD extended, DWORD style, int number, 
     return handle;
 }
 
-HWND label(int number, int x, int y, int width, int height, const char* text) {
-    return control("Static", 0, kLabel, number, x, y, width, height, text);
-}
-
-HWND button(int number, int x, int y, int width, int height, const char* text) {
-    return control("Button", 0, kButton, number, x, y, width, height, text);
-}
-
 HWND slider(int number, int x, int y, int width, int height) {
     HWND handle = control(TRACKBAR_CLASSA, 0, kSlider, number, x, y, width, height, nullptr);
-    SendMessageA(handle, TBM_SETRANGEMIN, FALSE, 0);
-    SendMessageA(handle, TBM_SETRANGEMAX, FALSE, 100);
-    SendMessageA(handle, TBM_SETPOS, TRUE, 0);
+    SendMessageA(handle, TBM_SETRANGEMIN, FALSE, kVolumeMinimum);
+    SendMessageA(handle, TBM_SETRANGEMAX, FALSE, kVolumeMaximum);
+    SendMessageA(handle, TBM_SETPOS, TRUE, kVolumeMinimum);
     return handle;
 }
 
@@ -77,43 +71,50 @@ HWND direct_open_window(WNDPROC procedure) {
     window_class.lpszClassName = "DirectWindow";
     RegisterClassA(&window_class);
 
-    RECT outer = {0, 0, 370, 240};
+    RECT outer = {0, 0, kOptionsClientWidth, kOptionsClientHeight};
     AdjustWindowRectEx(&outer, kWindowStyle, FALSE, 0);
-    g_window = CreateWindowExA(0, "DirectWindow", "Optionen", kWindowStyle, 478, 416, outer.right - outer.left,
-                               outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
+    g_window = CreateWindowExA(0, "DirectWindow", kOptionsWindowTitle, kWindowStyle, kOptionsWindowPlace.x,
+                               kOptionsWindowPlace.y, outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                               nullptr, instance, nullptr);
     if (g_window) ShowWindow(g_window, SW_SHOWNORMAL);
     return g_window;
 }
 
 void direct_build_controls() {
-    label(kPlayer1Caption, 20, 20, 50, 20, "Spieler 1");
-    control("Edit", WS_EX_CLIENTEDGE, kTextField, kPlayer1Field, 80, 20, 240, 20, "Spieler1");
-    label(kPlayer2Caption, 20, 50, 50, 20, "Spieler 2");
-    label(kMusicCaption, 20, 110, 50, 20, "Musik");
-    label(kSoundCaption, 20, 140, 50, 20, "Sounds");
-    control("Edit", WS_EX_CLIENTEDGE, kTextField, kPlayer2Field, 80, 50, 240, 20, "Spieler2");
-
-    HWND resolutions = list(kResolutionList, 80, 80, 190, 20);
-    for (int item = 0; item < kFixedResolutionCount; ++item)
-        SendMessageA(resolutions, CB_INSERTSTRING, static_cast<WPARAM>(item),
-                     reinterpret_cast<LPARAM>(kResolutions[item].text));
-
-    button(kLaunchButton, 220, 180, 135, 30, "Zum Zindrop Launcher");
-
-    char current[32];
-    wsprintfA(current, "%d*%d", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    SendMessageA(resolutions, CB_INSERTSTRING, static_cast<WPARAM>(kCurrentResolutionItem),
-                 reinterpret_cast<LPARAM>(current));
-    SendMessageA(resolutions, CB_SETCURSEL, static_cast<WPARAM>(kCurrentResolutionItem), 0);
-
-    label(kResolutionCaption, 20, 80, 60, 20, "Aufl\xF6sung");
-    label(kCreditLabel, 257, 227, 120, 20, "Vellmark Software");
-    HWND music = slider(kMusicSlider, 80, 110, 250, 30);
-    HWND sound = slider(kSoundSlider, 80, 140, 250, 30);
-    button(kSaveButton, 20, 180, 90, 30, "Speichern");
-    button(kCancelButton, 120, 180, 90, 30, "Abbrechen");
-    button(kNativeButton, 275, 80, 90, 22, "Native Aufl\xF6sung");
-
-    SendMessageA(music, TBM_SETPOS, TRUE, 100);
-    SendMessageA(sound, TBM_SETPOS, TRUE, 100);
+    HWND resolutions = nullptr, music = nullptr, sound = nullptr;
+    for (const ControlPlace& place : kOptionsControls) {
+        const int number = place.number, x = place.x, y = place.y, width = place.width, height = place.height;
+        switch (place.kind) {
+            case OptionsControlKind::label:
+                control("Static", 0, kLabel, number, x, y, width, height, place.text);
+                break;
+            case OptionsControlKind::text_field:
+                // The names of a first start, which the bench's options file holds.
+                control("Edit", WS_EX_CLIENTEDGE, kTextField, number, x, y, width, height,
+                        number == kPlayer1Field ? "Spieler1" : "Spieler2");
+                break;
+            case OptionsControlKind::list:
+                resolutions = list(number, x, y, width, height);
+                for (int item = 0; item < kFixedResolutionCount; ++item)
+                    SendMessageA(resolutions, CB_INSERTSTRING, static_cast<WPARAM>(item),
+                                 reinterpret_cast<LPARAM>(kResolutions[item].text));
+                break;
+            case OptionsControlKind::button:
+                control("Button", 0, kButton, number, x, y, width, height, place.text);
+                break;
+            case OptionsControlKind::slider:
+                (number == kMusicSlider ? music : sound) = slider(number, x, y, width, height);
+                break;
+        }
+        // Item 17, the desktop's resolution, comes after the launch button, as in the launcher.
+        if (number == kLaunchButton) {
+            char current[32];
+            wsprintfA(current, "%d*%d", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+            SendMessageA(resolutions, CB_INSERTSTRING, static_cast<WPARAM>(kCurrentResolutionItem),
+                         reinterpret_cast<LPARAM>(current));
+            SendMessageA(resolutions, CB_SETCURSEL, static_cast<WPARAM>(kCurrentResolutionItem), 0);
+        }
+    }
+    SendMessageA(music, TBM_SETPOS, TRUE, kVolumeMaximum);
+    SendMessageA(sound, TBM_SETPOS, TRUE, kVolumeMaximum);
 }

@@ -1,8 +1,8 @@
 #pragma once
-// The launcher's window built with plain platform calls: the same window, the same fifteen
-// controls with the same classes, styles, places, texts and font, the same list items and slider
-// ranges, in the same order; no toolkit, no options file. The control numbers and the list's items
-// are the launcher's own. Shared by the direct program and the start-up split.
+// The launcher's window built with plain platform calls: the same window, the same controls with
+// the same classes, styles, places, texts and font, the same list items and slider ranges, in the
+// same order; no toolkit, no options file. The layout, control numbers and list items are the
+// launcher's own tables. Shared by the direct program and the start-up split.
 
 #include <windows.h>
 
@@ -13,5 +13,5 @@ void direct_start_common_controls();
 // Registers the window class with the given procedure, then makes and shows the window, before its
 // controls exist, as the launcher does; null when the platform refuses it.
 HWND direct_open_window(WNDPROC procedure);
-// Makes the fifteen controls in the window.
+// Makes the controls in the window.
 void direct_build_controls();

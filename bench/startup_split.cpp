@@ -22,6 +22,7 @@
 #include "bench/direct_options_window.h"
 #include "launcher/options.h"
 #include "launcher/options_window.h"
+#include "launcher/options_window_layout.h"
 #include "toolkit/desktop/desktops.h"
 #include "toolkit/files/file_channels.h"
 #include "toolkit/objects/heap.h"
@@ -85,20 +86,20 @@ void launcher_steps(Split& split) {
     split.mark("launcher_first_messages");
     // What attaching a control costs beyond making it: the same calls again, with the values the
     // controls already hold.
-    HWND controls[16] = {};
-    for (std::int32_t number = 0; number < 16; ++number)
-        controls[number] = GetDlgItem(window_handle(kOptionsWindow), number);
+    HWND controls[kOptionsControlCount] = {};
+    for (int index = 0; index < kOptionsControlCount; ++index)
+        controls[index] = GetDlgItem(window_handle(kOptionsWindow), kOptionsControls[index].number);
     split.mark("launcher_finding_the_controls");
     for (HWND control : controls)
         if (control) SetWindowLongPtrA(control, GWLP_WNDPROC, GetWindowLongPtrA(control, GWLP_WNDPROC));
     split.mark("launcher_attach_procedure_once_more");
-    for (std::int32_t number = 0; number < 16; ++number)
-        if (controls[number]) SetWindowLongPtrA(controls[number], GWLP_ID, number);
+    for (int index = 0; index < kOptionsControlCount; ++index)
+        if (controls[index]) SetWindowLongPtrA(controls[index], GWLP_ID, kOptionsControls[index].number);
     split.mark("launcher_attach_identifier_once_more");
-    for (std::int32_t number = 0; number < 16; ++number)
-        if (controls[number])
-            SetPropA(controls[number], "ToolkitControlNumber",
-                     reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(number)));
+    for (int index = 0; index < kOptionsControlCount; ++index)
+        if (controls[index])
+            SetPropA(controls[index], "ToolkitControlNumber",
+                     reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(kOptionsControls[index].number)));
     split.mark("launcher_attach_property_once_more");
 }
 

@@ -165,6 +165,14 @@ class AnswerCount {
     ULONGLONG asked_ = 0;
 };
 
+// "control 9", or where else the launcher's keyboard focus is.
+std::string focus_name(const Launcher& launcher) {
+    HWND focused = launcher.focus();
+    if (!focused) return "no window";
+    if (GetParent(focused) == launcher.window()) return "control " + std::to_string(GetDlgCtrlID(focused));
+    return "a window of class " + class_of(focused);
+}
+
 // A save writes over the old bytes and then cuts the file at the end of what it wrote: in between,
 // the file holds the new bytes followed by the rest of the old ones.
 bool cut_pending(const std::optional<std::string>& now, const std::optional<std::string>& before,
@@ -334,22 +342,8 @@ bool Launcher::running() const {
 std::optional<DWORD> Launcher::wait_exit(int timeout_ms) {
     if (!process_) return std::nullopt;
     const ULONGLONG start = GetTickCount64();
-    AnswerCount answers(*this);
-    bool settled = false;
-    wait_for(
-        [&] {
-            if (!running()) return true;
-            settled = answers.settled();
-            return settled;
-        },
-        timeout_ms);
-    if (running()) {
-        if (settled)
-            ADD_FAILURE() << "the launcher still runs " << since_press(start)
-                          << " ms after the press: it handled the input that should have ended it and went back "
-                             "to waiting for more";
-        else
-            ADD_FAILURE() << "the launcher did not end within " << timeout_ms << " ms";
+    if (::testing::AssertionResult ended = wait_handled([&] { return !running(); }, timeout_ms); !ended) {
+        ADD_FAILURE() << "the launcher still runs " << since_press(start) << " ms after the press: " << ended.message();
         return std::nullopt;
     }
     pressed_at_ = 0;
@@ -513,7 +507,7 @@ bool Launcher::press(POINT screen, const std::function<bool()>& pressed) {
     last_press_time_ = GetTickCount();
     // The pressed state may be reported from within the pass that took the press; the pause comes
     // after it, so that the release finds the launcher waiting again.
-    bool ok = !pressed || wait_for(pressed, kStateTimeoutMs);
+    bool ok = !pressed || wait_handled(pressed);
     settle();
     INPUT up = mouse_button(MOUSEEVENTF_LEFTUP);
     ok = send_input(&up, 1) && ok;
@@ -549,7 +543,7 @@ bool Launcher::press_button(int id, Route route) {
     settle();
     INPUT down = key_input(VK_SPACE, false);
     if (!send_input(&down, 1)) return false;
-    bool ok = wait_for(pushed, kStateTimeoutMs);
+    bool ok = wait_handled(pushed);
     settle();
     INPUT up = key_input(VK_SPACE, true);
     ok = send_input(&up, 1) && ok;
@@ -565,19 +559,7 @@ bool Launcher::park_pointer() {
 }
 
 bool Launcher::use_button(int id, const std::function<bool()>& effect, Route route, int effect_timeout_ms) {
-    if (!press_button(id, route)) return false;
-    AnswerCount answers(*this);
-    bool done = false;
-    // Settled first, so that the effect is looked at once more after the launcher has handled the press.
-    wait_for(
-        [&] {
-            const bool settled = !running() || answers.settled();
-            done = effect();
-            return done || settled;
-        },
-        effect_timeout_ms);
-    pressed_at_ = 0;
-    return done;
+    return press_button(id, route) && wait_handled(effect, effect_timeout_ms);
 }
 
 ::testing::AssertionResult Launcher::save(const GameFolder& folder, const std::string& expected, Route route) {
@@ -589,30 +571,24 @@ bool Launcher::use_button(int id, const std::function<bool()>& effect, Route rou
 ::testing::AssertionResult Launcher::wait_saved(const GameFolder& folder, const std::optional<std::string>& before,
                                                 const std::string& expected, int timeout_ms) {
     const ULONGLONG start = GetTickCount64();
-    AnswerCount answers(*this);
     std::optional<std::string> now, changed;
-    const char* outcome = nullptr;
-    wait_for(
+    bool other = false;
+    const ::testing::AssertionResult waited = wait_handled(
         [&] {
-            // The launcher's state first: the file read after it shows what the launcher left.
-            const bool ended = !running();
-            const bool settled = ended || answers.settled();
             now = folder.options();
             if (now == expected) return true;
             if (now != before && !cut_pending(now, before, expected)) {
                 // Other bytes, read twice: a read that met the write half done would not repeat.
-                if (now == changed) outcome = "the file changed to other bytes";
+                other = now == changed;
                 changed = now;
             }
-            if (!outcome && ended) outcome = "the launcher ended";
-            if (!outcome && settled) outcome = "the launcher handled the press and went back to waiting";
-            return outcome != nullptr;
+            return other;
         },
         timeout_ms);
     const ULONGLONG elapsed = since_press(start);
     if (now == expected) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << (outcome ? outcome : "the time-out passed") << ", " << elapsed
-                                         << " ms after the press.\nThe file holds:      " << shown(now)
+    return ::testing::AssertionFailure() << (other ? "the file changed to other bytes" : waited.message()) << "; "
+                                         << elapsed << " ms after the press.\nThe file holds:      " << shown(now)
                                          << "\nexpected:            " << printable(expected)
                                          << "\nbefore the press:    " << shown(before);
 }
@@ -676,75 +652,82 @@ bool Launcher::drag(POINT from, POINT to) {
     return ok;
 }
 
-bool Launcher::key(WORD virtual_key, bool shift) {
+bool Launcher::paced(const std::function<bool()>& send) {
     settle();
-    bool ok = input_key(virtual_key, shift);
+    const bool ok = send();
     settle();
     return ok;
+}
+
+bool Launcher::key(WORD virtual_key, bool shift) {
+    return paced([&] { return input_key(virtual_key, shift); });
 }
 
 bool Launcher::key_with_ctrl(WORD virtual_key) {
-    settle();
     INPUT inputs[4] = {key_input(VK_CONTROL, false), key_input(virtual_key, false), key_input(virtual_key, true),
                        key_input(VK_CONTROL, true)};
-    bool ok = send_input(inputs, 4);
-    settle();
-    return ok;
+    return paced([&] { return send_input(inputs, 4); });
 }
 
 bool Launcher::keys(WORD virtual_key, int times) {
-    settle();
-    bool ok = true;
-    for (int press_count = 0; press_count < times; ++press_count) ok = input_key(virtual_key) && ok;
-    settle();
-    return ok;
+    return paced([&] {
+        bool ok = true;
+        for (int press_count = 0; press_count < times; ++press_count) ok = input_key(virtual_key) && ok;
+        return ok;
+    });
 }
 
 bool Launcher::type(std::string_view cp1252_text) {
-    settle();
-    bool ok = input_type(cp1252_text);
-    settle();
-    return ok;
+    return paced([&] { return input_type(cp1252_text); });
 }
 
-bool Launcher::focus_by_click(int id) {
-    HWND target = control(id);
-    return target && click(id) && wait_for([&] { return focus() == target; });
+::testing::AssertionResult Launcher::focus_by_click(int id) {
+    if (!control(id) || !click(id)) return ::testing::AssertionFailure() << "the click on control " << id << " failed";
+    return wait_focus(id);
 }
 
-bool Launcher::focus_by_tab(int id) {
+::testing::AssertionResult Launcher::focus_by_tab(int id) {
     HWND target = control(id);
-    if (!target) return false;
+    if (!target) return ::testing::AssertionFailure() << "no control " << id;
     // From a focused control Tab reaches every tab stop; with the focus nowhere, a click starts it.
     HWND current = focus();
     if (!current || GetParent(current) != window_) {
-        if (!focus_by_click(kPlayer1Field)) return false;
+        if (::testing::AssertionResult clicked = focus_by_click(kPlayer1Field); !clicked) return clicked;
     }
-    if (!park_pointer()) return false;
-    for (int step = 0; step < 10 && focus() != target; ++step) {
+    if (!park_pointer()) return ::testing::AssertionFailure() << "the pointer did not move off the window";
+    int stops = 0;
+    for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        stops += IsWindowEnabled(child) && IsWindowVisible(child) && (GetWindowLongPtrA(child, GWL_STYLE) & WS_TABSTOP);
+    std::string path = focus_name(*this);
+    for (int step = 0; step < stops && focus() != target; ++step) {
         HWND before = focus();
-        if (!key(VK_TAB) || !wait_for([&] { return focus() != before; })) return false;
+        if (!key(VK_TAB)) return ::testing::AssertionFailure() << "Tab was refused after " << path;
+        if (::testing::AssertionResult moved = wait_handled([&] { return focus() != before; }); !moved)
+            return moved << "; Tab left the focus where it was, after " << path;
+        path += ", " + focus_name(*this);
     }
-    return focus() == target;
+    if (focus() == target) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << stops << " Tab presses took the focus through " << path
+                                         << " without reaching control " << id;
 }
 
 bool Launcher::choose_with_keyboard(int item) {
-    return focus_by_tab(kResolutionList) && key(VK_HOME) && wait_selection(0) && keys(VK_DOWN, item) &&
-           wait_selection(item);
+    return focus_by_tab(kResolutionList) && key(VK_HOME) && wait_selection(0) &&
+           (item == 0 || (keys(VK_DOWN, item) && wait_selection(item)));
 }
 
 bool Launcher::choose_with_mouse(int item) {
     if (!click(kResolutionList)) return false;
     // The opened list is a top-level window of the launcher's thread.
     HWND list = nullptr;
-    wait_for([&] {
-        for (HWND candidate : top_level_windows())
-            if (process_of(candidate) == process_id_ && IsWindowVisible(candidate) &&
-                class_of(candidate) == "ComboLBox")
-                list = candidate;
-        return list != nullptr;
-    });
-    if (!list) return false;
+    if (!wait_handled([&] {
+            for (HWND candidate : top_level_windows())
+                if (process_of(candidate) == process_id_ && IsWindowVisible(candidate) &&
+                    class_of(candidate) == "ComboLBox")
+                    list = candidate;
+            return list != nullptr;
+        }))
+        return false;
     LRESULT height = ask(list, LB_GETITEMHEIGHT, 0);
     LRESULT top = ask(list, LB_GETTOPINDEX);
     RECT client = {};
@@ -759,16 +742,47 @@ bool Launcher::clear_focused_field() {
     return key(VK_HOME) && key(VK_END, true) && key(VK_DELETE);
 }
 
-bool Launcher::wait_text(int id, const std::string& value, int timeout_ms) const {
-    return wait_for([&] { return text(id) == value; }, timeout_ms);
+::testing::AssertionResult Launcher::wait_handled(const std::function<bool()>& done, int timeout_ms) const {
+    const ULONGLONG start = GetTickCount64();
+    AnswerCount answers(*this);
+    bool reached = false;
+    const char* outcome = "the time-out passed";
+    wait_for(
+        [&] {
+            // The launcher's state first, so that done() is asked once more after it has settled.
+            const bool ended = !running();
+            const bool settled = ended || answers.settled();
+            if ((reached = done())) return true;
+            if (settled)
+                outcome = ended ? "the launcher ended" : "the launcher handled the input and went back to waiting";
+            return settled;
+        },
+        timeout_ms);
+    if (reached) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << outcome << ", " << GetTickCount64() - start << " ms into the wait";
 }
 
-bool Launcher::wait_selection(int item, int timeout_ms) const {
-    return wait_for([&] { return list_selection() == item; }, timeout_ms);
+::testing::AssertionResult Launcher::wait_text(int id, const std::string& value, int timeout_ms) const {
+    std::string now;
+    return wait_handled([&] { return (now = text(id)) == value; }, timeout_ms)
+           << ": control " << id << " reads \"" << printable(now) << "\", expected \"" << printable(value) << "\"";
 }
 
-bool Launcher::wait_slider(int id, int position, int timeout_ms) const {
-    return wait_for([&] { return slider_position(id) == position; }, timeout_ms);
+::testing::AssertionResult Launcher::wait_selection(int item, int timeout_ms) const {
+    int now = -1;
+    return wait_handled([&] { return (now = list_selection()) == item; }, timeout_ms)
+           << ": the list's selection is item " << now << ", expected " << item;
+}
+
+::testing::AssertionResult Launcher::wait_slider(int id, int position, int timeout_ms) const {
+    int now = -1;
+    return wait_handled([&] { return (now = slider_position(id)) == position; }, timeout_ms)
+           << ": slider " << id << " stands at " << now << ", expected " << position;
+}
+
+::testing::AssertionResult Launcher::wait_focus(int id, int timeout_ms) const {
+    return wait_handled([&] { return focus() == control(id); }, timeout_ms)
+           << ": the focus is on " << focus_name(*this) << ", expected control " << id;
 }
 
 Session::Session(const GameSetup& setup, int window_timeout_ms) : folder(setup) {

@@ -121,9 +121,8 @@ class Launcher {
     DWORD process_id() const { return process_id_; }
     DWORD thread_id() const { return thread_id_; }
     bool running() const;
-    // Waits for the launcher to end after input that should end it; its exit code, or nothing. The
-    // wait fails at once when the launcher has taken that input and gone back to waiting for more
-    // (see AnswerCount in the driver); the time-out is the last resort for one that stops answering.
+    // Waits as wait_handled does for the launcher to end after input that should end it; its exit
+    // code, or nothing.
     std::optional<DWORD> wait_exit(int timeout_ms = kExitTimeoutMs);
     // For a launcher that works through a backlog of posted messages before it reaches the input
     // that ends it: it answers meanwhile, so only the time-out ends this wait.
@@ -161,17 +160,14 @@ class Launcher {
     // it showed pressed before the release.
     enum class Route { keyboard, mouse };
     bool press_button(int id, Route route = Route::keyboard);
-    // Presses the button once and waits until effect() holds; false at once when the launcher has
-    // handled the press and gone back to waiting, or has ended, without it.
+    // Presses the button once and waits as wait_handled does until effect() holds.
     bool use_button(int id, const std::function<bool()>& effect, Route route = Route::keyboard,
                     int effect_timeout_ms = kStateTimeoutMs);
     // Presses "Speichern" once and waits for the file as wait_saved does.
     ::testing::AssertionResult save(const GameFolder& folder, const std::string& expected,
                                     Route route = Route::keyboard);
-    // Waits until the options file holds the expected bytes after a press of "Speichern" sent while
-    // it held `before`. Fails at once, showing all three, when the file comes to hold other bytes,
-    // when the launcher ends, or when it has handled the press and gone back to waiting with the
-    // file unchanged; the time-out is the last resort for a launcher that stops answering.
+    // Waits as wait_handled does for the options file to hold `expected` after a press of "Speichern"
+    // sent while it held `before`; fails at once too when it comes to hold other bytes; shows all three.
     ::testing::AssertionResult wait_saved(const GameFolder& folder, const std::optional<std::string>& before,
                                           const std::string& expected, int timeout_ms = kStateTimeoutMs);
     // Press and release in one input batch, as a tap on a touchpad, a remote desktop or an
@@ -191,9 +187,9 @@ class Launcher {
     bool keys(WORD virtual_key, int times);
     bool type(std::string_view cp1252_text);
     // Gives a control the focus with a click and waits until it has it.
-    bool focus_by_click(int id);
-    // Gives a control the focus with a click on text field 1 and Tab presses.
-    bool focus_by_tab(int id);
+    ::testing::AssertionResult focus_by_click(int id);
+    // Gives a control the focus with Tab presses, after a click on text field 1 if the focus is elsewhere.
+    ::testing::AssertionResult focus_by_tab(int id);
     // Selects an item of the resolution list: opened and clicked, or focused and chosen with
     // Home and Down.
     bool choose_with_mouse(int item);
@@ -201,13 +197,17 @@ class Launcher {
     // Selects the whole content of the focused text field and deletes it.
     bool clear_focused_field();
 
-    // Waits until the control's text, the list's selection or a slider's position is the value.
-    bool wait_text(int id, const std::string& value, int timeout_ms = kStateTimeoutMs) const;
-    bool wait_selection(int item, int timeout_ms = kStateTimeoutMs) const;
-    bool wait_slider(int id, int position, int timeout_ms = kStateTimeoutMs) const;
+    // Wait until done() holds, or a text, the selection, a slider or the focus is the value, after input; each fails
+    // once the launcher has handled it and waits again (AnswerCount), or has ended, and says what it saw.
+    ::testing::AssertionResult wait_handled(const std::function<bool()>& done, int timeout_ms = kStateTimeoutMs) const;
+    ::testing::AssertionResult wait_text(int id, const std::string& value, int timeout_ms = kStateTimeoutMs) const;
+    ::testing::AssertionResult wait_selection(int item, int timeout_ms = kStateTimeoutMs) const;
+    ::testing::AssertionResult wait_slider(int id, int position, int timeout_ms = kStateTimeoutMs) const;
+    ::testing::AssertionResult wait_focus(int id, int timeout_ms = kStateTimeoutMs) const;
 
   private:
     void settle() const;
+    bool paced(const std::function<bool()>& send);
     bool press(POINT screen, const std::function<bool()>& pressed);
     // Milliseconds since the last press was sent (or since `start` when none is recorded); the
     // press is forgotten, as the wait that asks is the one that follows it.

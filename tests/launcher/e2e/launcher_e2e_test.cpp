@@ -15,7 +15,6 @@
 
 #include "tests/launcher/e2e/launcher_driver.h"
 #include "tests/launcher/e2e/options_layout.h"
-#include "tests/support/event_pump.h"
 #include "tests/support/options_file.h"
 #include "tests/support/user_input.h"
 
@@ -195,23 +194,19 @@ TEST(LauncherLayout, TabAndShiftTabFollowTheTabStops) {
     ASSERT_TRUE(launcher.to_foreground());
     ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
 
+    // Round the cycle with Tab, back with Shift+Tab and once more, wrapping to the last tab stop.
     const std::vector<int> cycle = {kPlayer2Field, kResolutionList, kLaunchButton, kMusicSlider, kSoundSlider,
                                     kSaveButton,   kCancelButton,   kNativeButton, kPlayer1Field};
-    for (int id : cycle) {
-        ASSERT_TRUE(launcher.key(VK_TAB));
-        EXPECT_TRUE(wait_for([&] { return launcher.focus() == launcher.control(id); }))
-            << "Tab should reach control " << id << ", focus is on " << GetDlgCtrlID(launcher.focus());
+    std::vector<std::pair<bool, int>> steps;
+    for (int id : cycle) steps.push_back({false, id});
+    for (auto it = cycle.rbegin() + 1; it != cycle.rend(); ++it) steps.push_back({true, *it});
+    steps.insert(steps.end(), {{true, kPlayer1Field}, {true, kNativeButton}});
+    int from = kPlayer1Field;
+    for (auto [shift, id] : steps) {
+        ASSERT_TRUE(launcher.key(VK_TAB, shift));
+        ASSERT_TRUE(launcher.wait_focus(id)) << (shift ? "Shift+Tab" : "Tab") << " from control " << from;
+        from = id;
     }
-    for (auto it = cycle.rbegin() + 1; it != cycle.rend(); ++it) {
-        ASSERT_TRUE(launcher.key(VK_TAB, true));
-        EXPECT_TRUE(wait_for([&] { return launcher.focus() == launcher.control(*it); }))
-            << "Shift+Tab should reach control " << *it << ", focus is on " << GetDlgCtrlID(launcher.focus());
-    }
-    ASSERT_TRUE(launcher.key(VK_TAB, true));
-    EXPECT_TRUE(wait_for([&] { return launcher.focus() == launcher.control(kPlayer1Field); }));
-    ASSERT_TRUE(launcher.key(VK_TAB, true));
-    EXPECT_TRUE(wait_for([&] { return launcher.focus() == launcher.control(kNativeButton); }))
-        << "Shift+Tab wraps from the first tab stop to the last";
 
     EXPECT_EQ(launcher.cancel(), 0u);
     EXPECT_EQ(session.folder.options(), kLoaded);
@@ -284,7 +279,7 @@ void change_without_saving(Launcher& launcher) {
     EXPECT_TRUE(launcher.wait_slider(kMusicSlider, 35));
     HWND sound = launcher.control(kSoundSlider);
     ASSERT_TRUE(launcher.drag(slider_point(sound, 70), slider_point(sound, 95)));
-    EXPECT_TRUE(wait_for([&] { return launcher.slider_position(kSoundSlider) != 70; }))
+    EXPECT_TRUE(launcher.wait_handled([&] { return launcher.slider_position(kSoundSlider) != 70; }))
         << "dragging slider 13 did not move it";
     ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
     ASSERT_TRUE(launcher.type("Z"));
@@ -326,7 +321,7 @@ TEST(LauncherLeave, AbbrechenEndsWithoutSavingAfterSliderMoves) {
 
     HWND music = launcher.control(kMusicSlider);
     ASSERT_TRUE(launcher.drag(slider_point(music, 30), slider_point(music, 5)));
-    EXPECT_TRUE(wait_for([&] { return launcher.slider_position(kMusicSlider) != 30; }))
+    EXPECT_TRUE(launcher.wait_handled([&] { return launcher.slider_position(kMusicSlider) != 30; }))
         << "dragging slider 14 did not move it";
     ASSERT_TRUE(launcher.focus_by_tab(kSoundSlider));
     ASSERT_TRUE(launcher.keys(VK_LEFT, 10));
@@ -369,7 +364,7 @@ TEST(LauncherSave, ChoosingFromTheListWithTheKeyboard) {
             << size;
         // The click took the focus to the button: five Tabs bring it back to the list.
         ASSERT_TRUE(launcher.keys(VK_TAB, 5));
-        ASSERT_TRUE(wait_for([&] { return launcher.focus() == launcher.control(kResolutionList); }));
+        ASSERT_TRUE(launcher.wait_focus(kResolutionList));
     }
     EXPECT_EQ(launcher.cancel(), 0u);
 }
@@ -386,7 +381,7 @@ TEST(LauncherSave, NativeResolutionThenSaveWritesTheDesktopSize) {
     EXPECT_TRUE(launcher.use_button(
         kNativeButton, [&] { return launcher.list_items().back() == desktop_text(); }, Launcher::Route::mouse))
         << "item 17 should read the desktop's size";
-    EXPECT_TRUE(launcher.wait_selection(kCurrentResolutionItem));
+    ASSERT_TRUE(launcher.wait_selection(kCurrentResolutionItem));
     EXPECT_EQ(launcher.list_items().size(), 18u);
     EXPECT_EQ(launcher.text(kResolutionList), desktop_text());
     // Nothing is written before "Speichern".
@@ -453,7 +448,7 @@ TEST(LauncherSave, EmptiedNamesAreBareLineEnds) {
     for (int field : {kPlayer1Field, kPlayer2Field}) {
         ASSERT_TRUE(launcher.focus_by_click(field));
         ASSERT_TRUE(launcher.clear_focused_field());
-        EXPECT_TRUE(launcher.wait_text(field, ""));
+        ASSERT_TRUE(launcher.wait_text(field, ""));
     }
     EXPECT_EQ(save_and_cancel(launcher, session.folder, options_file_bytes({.player1_name = "", .player2_name = ""})),
               0u);
@@ -466,9 +461,9 @@ TEST(LauncherSave, MusicSliderMovedTo37) {
     ASSERT_TRUE(launcher.to_foreground());
     ASSERT_TRUE(launcher.focus_by_tab(kMusicSlider));
     ASSERT_TRUE(launcher.key(VK_HOME));
-    EXPECT_TRUE(launcher.wait_slider(kMusicSlider, 0));
+    ASSERT_TRUE(launcher.wait_slider(kMusicSlider, 0));
     ASSERT_TRUE(launcher.keys(VK_RIGHT, 37));
-    EXPECT_TRUE(launcher.wait_slider(kMusicSlider, 37));
+    ASSERT_TRUE(launcher.wait_slider(kMusicSlider, 37));
     EXPECT_EQ(launcher.slider_position(kSoundSlider), 70);
     EXPECT_EQ(save_and_cancel(launcher, session.folder, options_file_bytes({.music_volume = "37"})), 0u);
 }
@@ -481,7 +476,7 @@ TEST(LauncherSave, TypedUmlautIsWrittenAsOneWindows1252Byte) {
     ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
     ASSERT_TRUE(launcher.clear_focused_field());
     ASSERT_TRUE(launcher.type("J\xF6rg"));
-    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rg")) << printable(launcher.text(kPlayer1Field));
+    ASSERT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rg"));
     EXPECT_EQ(save_and_cancel(launcher, session.folder, options_file_bytes({.player1_name = "J\xF6rg"})), 0u);
 }
 
@@ -523,7 +518,7 @@ TEST(LauncherSave, PastedLineBreakNeverSplitsTheFile) {
     ASSERT_TRUE(launcher.clear_focused_field());
     ASSERT_TRUE(launcher.wait_text(kPlayer1Field, ""));
     ASSERT_TRUE(launcher.key_with_ctrl('V'));
-    ASSERT_TRUE(pump_platform_until([&] { return !launcher.text(kPlayer1Field).empty(); }, kStateTimeoutMs))
+    ASSERT_TRUE(launcher.wait_handled([&] { return !launcher.text(kPlayer1Field).empty(); }))
         << "Ctrl+V pasted nothing";
     const std::string field = launcher.text(kPlayer1Field);
     // A one-line field takes the text up to its first line break (or, on some platforms, keeps the
@@ -548,14 +543,11 @@ TEST(LauncherLaunch, StartsTheGameInTheWorkingDirectoryWithoutSaving) {
     ASSERT_TRUE(launcher.type("X"));
     ASSERT_TRUE(launcher.wait_text(kPlayer1Field, "AnnaX"));
 
-    EXPECT_TRUE(launcher.use_button(
-        kLaunchButton, [&] { return !launcher.running(); }, Launcher::Route::mouse, kStateTimeoutMs));
+    EXPECT_TRUE(launcher.press_button(kLaunchButton, Launcher::Route::mouse));
     EXPECT_EQ(launcher.wait_exit(), 0u);
-    std::optional<std::string> report;
-    EXPECT_TRUE(wait_for([&] { return (report = read_file(session.folder.report_path())).has_value(); }))
-        << "the game never wrote its report";
     EXPECT_TRUE(wait_descendants_gone(launcher.process_id(), kExitTimeoutMs));
-    ASSERT_TRUE(report.has_value());
+    const std::optional<std::string> report = read_file(session.folder.report_path());
+    ASSERT_TRUE(report.has_value()) << "the game ended, or never started, without writing its report";
     std::size_t line_end = report->find("\r\n");
     ASSERT_NE(line_end, std::string::npos) << printable(*report);
     EXPECT_TRUE(same_folder(report->substr(0, line_end), session.folder.path()))
@@ -631,13 +623,10 @@ TEST(LauncherLaunch, TheGameGetsNoParametersAndRunsOnAfterTheLauncherEnds) {
     Launcher& launcher = *session.launcher;
     ASSERT_TRUE(launcher.to_foreground());
 
-    EXPECT_TRUE(launcher.use_button(
-        kLaunchButton, [&] { return !launcher.running(); }, Launcher::Route::keyboard, kStateTimeoutMs))
-        << "the launcher did not end while the game ran";
-    EXPECT_EQ(launcher.wait_exit(kStateTimeoutMs), 0u);
+    EXPECT_TRUE(launcher.press_button(kLaunchButton));
+    EXPECT_EQ(launcher.wait_exit(), 0u) << "the launcher did not end while the game ran";
     std::optional<std::vector<std::string>> record;
-    EXPECT_TRUE(wait_for([&] { return (record = game.record()).has_value(); })) << "the game never started";
-    ASSERT_TRUE(record.has_value());
+    ASSERT_TRUE(wait_for([&] { return (record = game.record()).has_value(); })) << "the game never started";
     ASSERT_EQ(record->size(), 2u);
     EXPECT_EQ((*record)[1], "\"Zindrop Alpha.exe\"") << "the game's command line";
     ASSERT_NE(game.process(), nullptr);
@@ -654,8 +643,7 @@ TEST(LauncherLaunch, WithTheGameMissingTheLauncherStillEndsWithZero) {
     // The shell may explain in a message box of its own that it found no such program.
     launcher.start_dialog_watchdog();
     ASSERT_TRUE(launcher.to_foreground());
-    EXPECT_TRUE(launcher.use_button(
-        kLaunchButton, [&] { return !launcher.running(); }, Launcher::Route::keyboard, kStateTimeoutMs));
+    EXPECT_TRUE(launcher.press_button(kLaunchButton));
     EXPECT_EQ(launcher.wait_exit(), 0u);
     for (const ForeignWindow& shown : launcher.foreign_windows())
         std::printf("the shell showed \"%s\" (%s)\n", shown.title.c_str(), shown.class_name.c_str());
@@ -701,9 +689,7 @@ TEST(LauncherPressAtOnce, NativeAuflosungSelectsTheDesktopEachTime) {
     ASSERT_TRUE(launcher.to_foreground());
     for (Launcher::Route route : kRoutes) {
         for (int press = 0; press < kPressesAtOnce; ++press) {
-            ASSERT_TRUE(launcher.focus_by_tab(kResolutionList));
-            ASSERT_TRUE(launcher.key(VK_HOME));
-            ASSERT_TRUE(launcher.wait_selection(0));
+            ASSERT_TRUE(launcher.choose_with_keyboard(0));
             ASSERT_TRUE(launcher.press_button_at_once(kNativeButton, route));
             EXPECT_TRUE(launcher.wait_selection(kCurrentResolutionItem))
                 << route_name(route) << " " << press << " on \"Native Aufl\xF6sung\" did nothing";
