@@ -806,4 +806,49 @@ bool wait_descendants_gone(DWORD process_id, int timeout_ms) {
     return wait_for([&] { return descendant_processes(process_id).empty(); }, timeout_ms);
 }
 
+::testing::AssertionResult message_box_answer(Launcher& launcher, const std::string& headline, const std::string& path,
+                                              DWORD code, const std::string& note) {
+    HWND box = nullptr;
+    AnswerCount answers(launcher);
+    wait_for([&] {
+        EnumThreadWindows(
+            launcher.thread_id(),
+            [](HWND window, LPARAM found) -> BOOL {
+                if (IsWindowVisible(window) && class_of(window) == "#32770") *reinterpret_cast<HWND*>(found) = window;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&box));
+        return box || !launcher.running() || answers.settled();
+    });
+    if (!box) return ::testing::AssertionFailure() << "the launcher showed no message box";
+    wchar_t title[256] = L"";
+    GetWindowTextW(box, title, 256);
+    // The text is the static control with the longest text; the icon's has none.
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        std::wstring wide(4096, L'\0');
+        DWORD_PTR copied = 0;
+        if (class_of(child) == "Static")
+            SendMessageTimeoutW(child, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()), SMTO_NORMAL,
+                                kAnswerTimeoutMs, &copied);
+        wide.resize(std::wcslen(wide.c_str()));
+        if (wide.size() > text.size()) text = to_cp1252(wide);
+    }
+    const bool owned = GetWindow(box, GW_OWNER) == launcher.window();
+    if (!bring_to_foreground(box) || !input_key(VK_RETURN) || !wait_for([&] { return !IsWindow(box); }))
+        return ::testing::AssertionFailure() << "the message box \"" << text << "\" did not close on Enter";
+    wchar_t reason[1024] = L"";
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, reason,
+                                  1024, nullptr);
+    while (length > 0 && (reason[length - 1] == L'\n' || reason[length - 1] == L'\r' || reason[length - 1] == L' '))
+        --length;
+    std::string expected = headline + "\n\n" + path + "\n\n" + to_cp1252(std::wstring(reason, length));
+    if (!note.empty()) expected += "\n\n" + note;
+    if (owned && to_cp1252(title) == "Zindrop Launcher" && text == expected) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (owned ? "" : "not owned by the options window; ") << "the message box \""
+                                         << to_cp1252(title) << "\" read:\n"
+                                         << printable(text) << "\nexpected:\n"
+                                         << printable(expected);
+}
+
 }  // namespace launcher_e2e
