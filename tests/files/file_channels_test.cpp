@@ -72,6 +72,18 @@ namespace {
 
 using namespace std::string_literals;
 
+// Overwritten os_seam() entries live as long as this does.
+class SeamPatch {
+  public:
+    SeamPatch() : saved_(os_seam()) {}
+    ~SeamPatch() { os_seam() = saved_; }
+    SeamPatch(const SeamPatch&) = delete;
+    SeamPatch& operator=(const SeamPatch&) = delete;
+
+  private:
+    OsSeam saved_;
+};
+
 int g_os_reads = 0;
 
 std::int32_t counting_read(OsFile file, void* destination, std::int32_t count) {

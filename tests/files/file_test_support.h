@@ -11,19 +11,6 @@
 
 #include "toolkit/files/file_channels.h"
 #include "toolkit/objects/heap.h"
-#include "toolkit/objects/os_seam.h"
-
-// Overwritten os_seam() entries live as long as this does.
-class SeamPatch {
-  public:
-    SeamPatch() : saved_(os_seam()) {}
-    ~SeamPatch() { os_seam() = saved_; }
-    SeamPatch(const SeamPatch&) = delete;
-    SeamPatch& operator=(const SeamPatch&) = delete;
-
-  private:
-    OsSeam saved_;
-};
 
 // A new folder under the system's temporary folder; with enter, also the working directory until
 // the folder goes.

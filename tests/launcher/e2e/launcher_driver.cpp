@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 #include <cstdlib>
 #include <set>
 
@@ -811,43 +812,30 @@ bool wait_descendants_gone(DWORD process_id, int timeout_ms) {
     HWND box = nullptr;
     AnswerCount answers(launcher);
     wait_for([&] {
-        EnumThreadWindows(
-            launcher.thread_id(),
-            [](HWND window, LPARAM found) -> BOOL {
-                if (IsWindowVisible(window) && class_of(window) == "#32770") *reinterpret_cast<HWND*>(found) = window;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&box));
+        box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr);
+        while (box && GetWindowThreadProcessId(box, nullptr) != launcher.thread_id())
+            box = FindWindowExW(nullptr, box, L"#32770", nullptr);
         return box || !launcher.running() || answers.settled();
     });
     if (!box) return ::testing::AssertionFailure() << "the launcher showed no message box";
-    wchar_t title[256] = L"";
-    GetWindowTextW(box, title, 256);
-    // The text is the static control with the longest text; the icon's has none.
-    std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        std::wstring wide(4096, L'\0');
-        DWORD_PTR copied = 0;
-        if (class_of(child) == "Static")
-            SendMessageTimeoutW(child, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()), SMTO_NORMAL,
-                                kAnswerTimeoutMs, &copied);
-        wide.resize(std::wcslen(wide.c_str()));
-        if (wide.size() > text.size()) text = to_cp1252(wide);
-    }
+    // A message box's text is its static control 0xFFFF.
+    wchar_t title[64] = L"", text[2048] = L"", reason[1024] = L"";
+    GetWindowTextW(box, title, 64);
+    SendMessageTimeoutW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                        kAnswerTimeoutMs, nullptr);
     const bool owned = GetWindow(box, GW_OWNER) == launcher.window();
     if (!bring_to_foreground(box) || !input_key(VK_RETURN) || !wait_for([&] { return !IsWindow(box); }))
-        return ::testing::AssertionFailure() << "the message box \"" << text << "\" did not close on Enter";
-    wchar_t reason[1024] = L"";
+        return ::testing::AssertionFailure() << "the message box \"" << to_cp1252(text) << "\" did not close on Enter";
     DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, reason,
                                   1024, nullptr);
-    while (length > 0 && (reason[length - 1] == L'\n' || reason[length - 1] == L'\r' || reason[length - 1] == L' '))
-        --length;
-    std::string expected = headline + "\n\n" + path + "\n\n" + to_cp1252(std::wstring(reason, length));
-    if (!note.empty()) expected += "\n\n" + note;
-    if (owned && to_cp1252(title) == "Zindrop Launcher" && text == expected) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << (owned ? "" : "not owned by the options window; ") << "the message box \""
-                                         << to_cp1252(title) << "\" read:\n"
-                                         << printable(text) << "\nexpected:\n"
+    while (length > 0 && std::iswspace(reason[length - 1])) --length;
+    const std::string expected = "Zindrop Launcher: " + headline + "\n\n" + path + "\n\n" +
+                                 to_cp1252(std::wstring(reason, length)) + (note.empty() ? "" : "\n\n" + note);
+    const std::string shown = to_cp1252(title) + ": " + to_cp1252(text);
+    if (owned && shown == expected) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (owned ? "" : "not owned by the options window; ")
+                                         << "the message box read\n"
+                                         << printable(shown) << "\nexpected:\n"
                                          << printable(expected);
 }
 

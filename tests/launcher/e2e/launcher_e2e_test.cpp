@@ -257,7 +257,10 @@ TEST(LauncherFirstRun, WithoutDataFolderTellsAndShowsTheFirstRunValues) {
 
     EXPECT_EQ(launcher.text(kPlayer1Field), "Spieler1");
     EXPECT_EQ(launcher.text(kPlayer2Field), "Spieler2");
-    EXPECT_EQ(launcher.list_items().back(), desktop_text());
+    std::vector<std::string> items = kResolutionItems;
+    items.push_back(desktop_text());
+    EXPECT_EQ(launcher.list_items(), items);
+    EXPECT_EQ(launcher.list_selection(), kCurrentResolutionItem);
     EXPECT_EQ(launcher.slider_position(kMusicSlider), 100);
     EXPECT_EQ(launcher.slider_position(kSoundSlider), 100);
 
