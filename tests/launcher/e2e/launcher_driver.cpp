@@ -815,9 +815,11 @@ bool wait_descendants_gone(DWORD process_id, int timeout_ms) {
         box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr);
         while (box && GetWindowThreadProcessId(box, nullptr) != launcher.thread_id())
             box = FindWindowExW(nullptr, box, L"#32770", nullptr);
-        return box || !launcher.running() || answers.settled();
+        // A modal loop shows its box only once it runs, and it answers meanwhile.
+        if (box) return IsWindowVisible(box) != FALSE;
+        return !launcher.running() || answers.settled();
     });
-    if (!box) return ::testing::AssertionFailure() << "the launcher showed no message box";
+    if (!box || !IsWindowVisible(box)) return ::testing::AssertionFailure() << "the launcher showed no message box";
     // A message box's text is its static control 0xFFFF.
     wchar_t title[64] = L"", text[2048] = L"", reason[1024] = L"";
     GetWindowTextW(box, title, 64);
