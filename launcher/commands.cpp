@@ -1,8 +1,10 @@
 #include "launcher/commands.h"
 
 #include "launcher/options.h"
+#include "launcher/options_message.h"
 #include "launcher/options_window.h"
 #include "toolkit/desktop/desktops.h"
+#include "toolkit/files/file_channels.h"
 #include "toolkit/process/programs.h"
 #include "toolkit/ui/controls.h"
 
@@ -40,7 +42,10 @@ void command_save() {
     g_options.aux3 = 0;
     g_options.player1_name = control_get_text(kPlayer1Field);
     g_options.player2_name = control_get_text(kPlayer2Field);
-    options_save();
+    // The window keeps what the player set, so that the cause can be mended and the save repeated.
+    if (!options_save())
+        options_message_show(L"Die Einstellungen konnten nicht gespeichert werden.", kOptionsFile, file_last_error(),
+                             nullptr);
 }
 
 void command_launch_game() {

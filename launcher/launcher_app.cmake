@@ -1,5 +1,5 @@
 # The launcher executable and its resources.
-add_library(launcher_app STATIC launcher_main.cpp options_window.cpp commands.cpp)
+add_library(launcher_app STATIC launcher_main.cpp options_window.cpp commands.cpp options_message.cpp)
 target_link_libraries(launcher_app PUBLIC launcher_core toolkit_ui toolkit_desktop toolkit_process)
 launcher_warnings(launcher_app)
 

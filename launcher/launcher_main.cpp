@@ -2,6 +2,7 @@
 
 #include "launcher/commands.h"
 #include "launcher/options.h"
+#include "launcher/options_message.h"
 #include "launcher/options_window.h"
 #include "toolkit/desktop/desktops.h"
 #include "toolkit/files/file_channels.h"
@@ -39,6 +40,34 @@ void set_defaults() {
     g_options.aux1 = 1;
     g_options.music_volume = 100;
     g_options.sound_volume = 100;
+}
+
+// What start-up could not do with the options file, and the platform's reason.
+struct StartFailure {
+    enum { none, create, open } what = none;
+    std::uint32_t error = 0;
+};
+
+// Only a missing file is a first run: a file that is there but cannot be opened (held by another
+// program that shares it with nobody, for one) keeps the player's settings and is not written over.
+StartFailure options_start() {
+    if (!file_open_read(kOptionsChannel, kOptionsFile)) {
+        const std::uint32_t error = file_last_error();
+        if (!file_error_means_missing(error)) return {StartFailure::open, error};
+        // A first start has no options file yet: write the defaults, then read them back as always.
+        if (!options_create_default()) return {StartFailure::create, file_last_error()};
+    }
+    if (!options_load()) return {StartFailure::open, file_last_error()};
+    return {};
+}
+
+void options_tell(const StartFailure& failure) {
+    static constexpr wchar_t kNote[] = L"Das Fenster zeigt die Standardwerte.";
+    if (failure.what == StartFailure::create)
+        options_message_show(L"Die Einstellungen konnten im Ordner \"Data\" nicht angelegt werden.", kOptionsFolder,
+                             failure.error, kNote);
+    else
+        options_message_show(L"Die Einstellungen konnten nicht gelesen werden.", kOptionsFile, failure.error, kNote);
 }
 
 // Each pass handles one event: the one that the previous pass's poll took, or else the one that a
@@ -79,13 +108,20 @@ int launcher_main() {
 
     toolkit_start();
     set_defaults();
-    // A first start has no options file yet: write the defaults, then read them back as always.
-    if (!file_open_read(kOptionsChannel, kOptionsFile)) options_create_default();
-    options_load();
+    const StartFailure failure = options_start();
+    if (failure.what != StartFailure::none) {
+        // Without a file the window shows what a first run writes, rather than blanks.
+        g_options.player1_name = kDefaultPlayer1;
+        g_options.player2_name = kDefaultPlayer2;
+    }
     options_window_build();
 
     // Without its window the launcher could only wait for events that never come.
-    if (window_handle(kOptionsWindow)) event_loop();
+    if (window_handle(kOptionsWindow)) {
+        // Once, over the window it explains.
+        if (failure.what != StartFailure::none) options_tell(failure);
+        event_loop();
+    }
 
     toolkit_end();
     return 0;

@@ -27,28 +27,30 @@ void write_numbers() {
 
 }  // namespace
 
-void options_create_default() {
-    file_create(kOptionsChannel, kOptionsFile);
-    file_write_line(kOptionsChannel, "Spieler1");
-    file_write_line(kOptionsChannel, "Spieler2");
+bool options_create_default() {
+    if (!file_create(kOptionsChannel, kOptionsFile)) return false;
+    file_write_line(kOptionsChannel, kDefaultPlayer1);
+    file_write_line(kOptionsChannel, kDefaultPlayer2);
     write_numbers();
-    file_close(kOptionsChannel);
+    return file_close(kOptionsChannel) != 0;
 }
 
-void options_load() {
-    file_open_read(kOptionsChannel, kOptionsFile);
+bool options_load() {
+    if (!file_open_read(kOptionsChannel, kOptionsFile)) return false;
     g_options.player1_name = file_read_line(kOptionsChannel);
     g_options.player2_name = file_read_line(kOptionsChannel);
     for (double Options::*field : kNumberFields)
         g_options.*field = static_cast<double>(text_to_int(file_read_line(kOptionsChannel).c_str()));
     file_close(kOptionsChannel);
+    return true;
 }
 
-void options_save() {
-    file_open(kOptionsChannel, kOptionsFile);
+bool options_save() {
+    if (!file_open(kOptionsChannel, kOptionsFile)) return false;
     write_name(g_options.player1_name);
     write_name(g_options.player2_name);
     write_numbers();
-    file_truncate(kOptionsChannel);
-    file_close(kOptionsChannel);
+    // A channel that lost bytes refuses the cut and reports it again at the close.
+    const bool cut = file_truncate(kOptionsChannel) != 0;
+    return file_close(kOptionsChannel) != 0 && cut;
 }

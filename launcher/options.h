@@ -18,9 +18,16 @@ struct Options {
 // The process-wide record.
 extern Options g_options;
 
+constexpr const char* kOptionsFolder = "Data";
 constexpr const char* kOptionsFile = "Data\\Optionen.txt";
 constexpr int kOptionsChannel = 1;
 
-void options_create_default();
-void options_load();
-void options_save();
+// The names of a first run.
+constexpr const char* kDefaultPlayer1 = "Spieler1";
+constexpr const char* kDefaultPlayer2 = "Spieler2";
+
+// Each is true when the file could be opened and, for the writers, every byte of it went out;
+// file_last_error() then tells why not. A load that cannot open the file leaves the record as it was.
+bool options_create_default();
+bool options_load();
+bool options_save();

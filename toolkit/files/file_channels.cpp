@@ -37,9 +37,18 @@ struct FileChannel {
     // Where the OS file pointer stands: every read, write and seek of the channel moves it, so the
     // channel knows it without asking.
     std::int64_t os_position;
+    // Bytes meant for the file did not reach it. What the file holds is no longer what the caller
+    // wrote, so nothing more is written behind the gap and the file is not cut.
+    bool lost_output;
 };
 
 ObjectTable* g_channels = nullptr;
+std::uint32_t g_last_error = 0;
+
+// Keeps the platform's reason for a failure before another call can replace it.
+void failure_note() {
+    g_last_error = os_seam().last_error();
+}
 
 FileChannel* channel_find(std::int32_t channel) {
     return object_table_find<FileChannel>(g_channels, channel);
@@ -54,6 +63,10 @@ std::int32_t os_read(FileChannel* channel, void* destination, std::int32_t count
 std::int32_t os_write(FileChannel* channel, const void* source, std::int32_t count) {
     std::int32_t done = os_seam().file_write(channel->handle, source, count);
     channel->os_position += done;
+    if (done < count) {
+        failure_note();
+        channel->lost_output = true;
+    }
     return done;
 }
 
@@ -65,7 +78,7 @@ std::int64_t os_seek(FileChannel* channel, std::int64_t distance, OsSeekFrom fro
 }
 
 // Writes out the pending output of a channel in the write direction. The buffer is empty
-// afterwards even when the write failed: those bytes are lost.
+// afterwards even when the write failed: those bytes are lost, and the channel says so.
 std::int32_t file_flush(FileChannel* channel) {
     if (!channel->buffer || channel->direction != kDirectionWrite) return 0;
     std::int32_t pending = channel->buffer_size - channel->count;
@@ -82,11 +95,15 @@ void channel_drop_buffer(FileChannel* channel) {
 }
 
 std::int32_t channel_write(FileChannel* channel, const unsigned char* source, std::int32_t length) {
+    if (channel->lost_output) return 0;
     if (!channel->buffer) return os_write(channel, source, length);
     if (channel->direction == kDirectionRead) {
         // Give back the read-ahead that the caller has not consumed, so that the write lands at
-        // the logical position.
-        if (channel->count > 0) os_seek(channel, -channel->count, OsSeekFrom::current);
+        // the logical position; where that cannot be done, nothing is written.
+        if (channel->count > 0 && os_seek(channel, -channel->count, OsSeekFrom::current) < 0) {
+            failure_note();
+            return 0;
+        }
         channel->direction = kDirectionWrite;
         channel->count = channel->buffer_size;
     }
@@ -97,6 +114,7 @@ std::int32_t channel_write(FileChannel* channel, const unsigned char* source, st
         return length;
     }
     file_flush(channel);
+    if (channel->lost_output) return 0;
     if (length >= channel->buffer_size) return os_write(channel, source, length);
     std::memcpy(channel->buffer, source, static_cast<std::size_t>(length));
     channel->count -= length;
@@ -167,6 +185,9 @@ std::intptr_t channel_open(std::int32_t channel, const char* name, OsOpen mode) 
     if (!record) return 0;
     const OsSeam& os = os_seam();
     OsFile handle = os.file_open(name, mode);
+    // The first try's reason stands: the second one's ("no such file" where a new file may not be
+    // made) would mislead.
+    if (!handle) failure_note();
     // An existing file that may be written but not read can still be emptied and written.
     if (!handle && mode == OsOpen::read_write_create) handle = os.file_open(name, OsOpen::write_truncate);
     if (!handle) {
@@ -289,7 +310,15 @@ std::string line_take_whole(FileChannel* record, std::size_t run, bool& taken) {
 }  // namespace
 
 void file_channels_init() {
-    g_channels = object_table_create<FileChannel>(kChannelSlots, file_close);
+    g_channels = object_table_create<FileChannel>(kChannelSlots, [](std::int32_t channel) { file_close(channel); });
+}
+
+std::uint32_t file_last_error() {
+    return g_last_error;
+}
+
+bool file_error_means_missing(std::uint32_t code) {
+    return os_seam().error_means_missing(code);
 }
 
 std::intptr_t file_open_read(std::int32_t channel, const char* name) {
@@ -393,10 +422,17 @@ std::int32_t file_truncate(std::int32_t channel) {
     if (!record) return 0;
     std::int64_t position = channel_position(record);
     if (record->buffer) channel_drop_buffer(record);
+    // After a lost write the logical position lies beyond what reached the file: a cut there would
+    // pad the file with zeros or keep old bytes as if they were the caller's.
+    if (record->lost_output) return 0;
     // Cutting anywhere but at the logical position would destroy data. After pending output has
     // gone out the OS file pointer is mostly there already; read-ahead puts it further on.
-    if (record->os_position != position && os_seek(record, position, OsSeekFrom::begin) != position) return 0;
-    return os_seam().file_truncate(record->handle) ? 1 : 0;
+    if ((record->os_position != position && os_seek(record, position, OsSeekFrom::begin) != position) ||
+        !os_seam().file_truncate(record->handle)) {
+        failure_note();
+        return 0;
+    }
+    return 1;
 }
 
 std::int64_t file_position(std::int32_t channel) {
@@ -409,15 +445,17 @@ std::uint32_t file_seek(std::int32_t channel, std::int64_t position) {
     return record ? static_cast<std::uint32_t>(channel_seek(record, position)) : 0;
 }
 
-void file_close(std::int32_t channel) {
+std::int32_t file_close(std::int32_t channel) {
     FileChannel* record = channel_find(channel);
-    if (!record) return;
+    if (!record) return 0;
     if (record->buffer) {
         file_flush(record);
         heap_free(record->buffer);
     }
+    const bool whole = !record->lost_output;
     os_seam().file_close(record->handle);
     object_table_release(g_channels, channel);
+    return whole ? 1 : 0;
 }
 
 void file_close_all() {

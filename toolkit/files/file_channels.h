@@ -19,14 +19,16 @@ std::intptr_t file_open_read(std::int32_t channel, const char* name);
 std::intptr_t file_open(std::int32_t channel, const char* name);
 std::intptr_t file_create(std::int32_t channel, const char* name);
 
-// Bytes written or taken into the buffer; 0 when the number names no channel.
+// Bytes written or taken into the buffer; 0 when the number names no channel. Once bytes of a
+// channel have failed to reach its file, its writes write nothing and give 0.
 std::int64_t file_write_line(std::int32_t channel, const char* text);
 std::int64_t file_write_text(std::int32_t channel, const char* text);
 
 // The next line without its line end (CR LF, CR, LF or NUL); empty at end of file.
 std::string file_read_line(std::int32_t channel);
 
-// Cuts the file at the logical position; non-zero on success.
+// Cuts the file at the logical position; non-zero on success. Refused (0) once bytes of the channel
+// have failed to reach its file.
 std::int32_t file_truncate(std::int32_t channel);
 // The logical position, -1 when the number names no channel.
 std::int64_t file_position(std::int32_t channel);
@@ -34,6 +36,14 @@ std::int64_t file_position(std::int32_t channel);
 // them (0xFFFFFFFF on failure), 0 when the number names no channel.
 std::uint32_t file_seek(std::int32_t channel, std::int64_t position);
 
-void file_close(std::int32_t channel);
+// Writes out what is buffered and closes; non-zero when every byte written on the channel reached
+// its file, 0 when some did not or the number names no channel.
+std::int32_t file_close(std::int32_t channel);
 // End routine: closes every channel, writing out what is buffered.
 void file_close_all();
+
+// The platform's code for the last failure of an opening, write, cut or write-out (GetLastError's
+// on Windows, errno's elsewhere), for a message that tells the user why; 0 before any failure.
+std::uint32_t file_last_error();
+// Whether such a code says that the file, or a folder on its path, is not there.
+bool file_error_means_missing(std::uint32_t code);

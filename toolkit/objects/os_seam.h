@@ -21,7 +21,8 @@ enum class OsOpen {
 enum class OsSeekFrom { begin, current };
 
 struct OsSeam {
-    // Files. A failed open gives 0; reads and writes give the bytes moved (0 on failure).
+    // Files. A failed open gives 0; reads and writes give the bytes moved (0 on failure). A write
+    // moves fewer bytes than asked only when it fails, with the reason left for last_error.
     OsFile (*file_open)(const char* name, OsOpen mode);
     std::int32_t (*file_read)(OsFile file, void* destination, std::int32_t count);
     std::int32_t (*file_write)(OsFile file, const void* source, std::int32_t count);
@@ -38,6 +39,12 @@ struct OsSeam {
     void (*heap_free)(OsHeap heap, void* block);
     // Frees the heap with every block still allocated from it.
     void (*heap_destroy)(OsHeap heap);
+
+    // The platform's code for why the last failed call of this thread failed (GetLastError on
+    // Windows, errno elsewhere), and whether a code says that a file, or a folder on its path, is
+    // not there.
+    std::uint32_t (*last_error)();
+    bool (*error_means_missing)(std::uint32_t code);
 };
 
 // The table in force.

@@ -45,6 +45,7 @@ OsFile posix_file_open(const char* name, OsOpen mode) {
     // Windows refuses to open a directory as a file; so does this seam.
     if (fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode)) {
         close(descriptor);
+        errno = EISDIR;
         return 0;
     }
     return from_descriptor(descriptor);
@@ -59,13 +60,19 @@ std::int32_t posix_file_read(OsFile file, void* destination, std::int32_t count)
     return done < 0 ? 0 : static_cast<std::int32_t>(done);
 }
 
+// write() may stop short of a full disk and give the reason only when asked again: it is asked
+// again until everything has gone or it fails.
 std::int32_t posix_file_write(OsFile file, const void* source, std::int32_t count) {
-    if (count <= 0) return 0;
-    ssize_t done;
-    do {
-        done = write(to_descriptor(file), source, static_cast<std::size_t>(count));
-    } while (done < 0 && errno == EINTR);
-    return done < 0 ? 0 : static_cast<std::int32_t>(done);
+    const auto* next = static_cast<const char*>(source);
+    std::int32_t written = 0;
+    while (written < count) {
+        ssize_t done = write(to_descriptor(file), next + written, static_cast<std::size_t>(count - written));
+        if (done < 0 && errno == EINTR) continue;
+        if (done == 0) errno = ENOSPC;
+        if (done <= 0) break;
+        written += static_cast<std::int32_t>(done);
+    }
+    return written;
 }
 
 std::int64_t posix_file_seek(OsFile file, std::int64_t distance, OsSeekFrom from) {
@@ -163,9 +170,18 @@ void posix_heap_destroy(OsHeap heap) {
     delete owner;
 }
 
+std::uint32_t posix_last_error() {
+    return static_cast<std::uint32_t>(errno);
+}
+
+bool posix_error_means_missing(std::uint32_t code) {
+    return code == ENOENT || code == ENOTDIR;
+}
+
 constexpr OsSeam kPlatform = {
-    posix_file_open,   posix_file_read,  posix_file_write,   posix_file_seek, posix_file_truncate, posix_file_close,
-    posix_heap_create, posix_heap_alloc, posix_heap_realloc, posix_heap_free, posix_heap_destroy,
+    posix_file_open,    posix_file_read,   posix_file_write,          posix_file_seek,    posix_file_truncate,
+    posix_file_close,   posix_heap_create, posix_heap_alloc,          posix_heap_realloc, posix_heap_free,
+    posix_heap_destroy, posix_last_error,  posix_error_means_missing,
 };
 
 OsSeam g_seam = kPlatform;

@@ -28,7 +28,10 @@ OsFile win32_file_open(const char* name, OsOpen mode) {
             attributes = 0;
             break;
     }
-    HANDLE handle = CreateFileA(name ? name : "", access, FILE_SHARE_READ, nullptr, creation, attributes, nullptr);
+    // A reader lets other programs go on reading and writing: a game, a virus scanner or a sync
+    // client often holds the file open for writing while sharing it.
+    DWORD share = mode == OsOpen::read_existing ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
+    HANDLE handle = CreateFileA(name ? name : "", access, share, nullptr, creation, attributes, nullptr);
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return 0;
     return reinterpret_cast<OsFile>(handle);
 }
@@ -44,6 +47,9 @@ std::int32_t win32_file_write(OsFile file, const void* source, std::int32_t coun
     DWORD done = 0;
     if (count <= 0) return 0;
     if (!WriteFile(to_handle(file), source, static_cast<DWORD>(count), &done, nullptr)) return 0;
+    // A synchronous write to a file moves everything or fails; should it ever stop short without
+    // an error, the likely reason is the one a later write would give.
+    if (done < static_cast<DWORD>(count)) SetLastError(ERROR_DISK_FULL);
     return static_cast<std::int32_t>(done);
 }
 
@@ -85,9 +91,18 @@ void win32_heap_destroy(OsHeap heap) {
     HeapDestroy(heap);
 }
 
+std::uint32_t win32_last_error() {
+    return GetLastError();
+}
+
+bool win32_error_means_missing(std::uint32_t code) {
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+}
+
 constexpr OsSeam kPlatform = {
-    win32_file_open,   win32_file_read,  win32_file_write,   win32_file_seek, win32_file_truncate, win32_file_close,
-    win32_heap_create, win32_heap_alloc, win32_heap_realloc, win32_heap_free, win32_heap_destroy,
+    win32_file_open,    win32_file_read,   win32_file_write,          win32_file_seek,    win32_file_truncate,
+    win32_file_close,   win32_heap_create, win32_heap_alloc,          win32_heap_realloc, win32_heap_free,
+    win32_heap_destroy, win32_last_error,  win32_error_means_missing,
 };
 
 OsSeam g_seam = kPlatform;

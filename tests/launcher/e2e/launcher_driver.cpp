@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 #include <cstdlib>
 #include <set>
 
@@ -828,6 +829,40 @@ std::vector<DWORD> descendant_processes(DWORD process_id) {
 
 bool wait_descendants_gone(DWORD process_id, int timeout_ms) {
     return wait_for([&] { return descendant_processes(process_id).empty(); }, timeout_ms);
+}
+
+::testing::AssertionResult message_box_answer(Launcher& launcher, const std::string& headline, const std::string& path,
+                                              DWORD code, const std::string& note) {
+    HWND box = nullptr;
+    AnswerCount answers(launcher);
+    wait_for([&] {
+        box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr);
+        while (box && GetWindowThreadProcessId(box, nullptr) != launcher.thread_id())
+            box = FindWindowExW(nullptr, box, L"#32770", nullptr);
+        // A modal loop shows its box only once it runs, and it answers meanwhile.
+        if (box) return IsWindowVisible(box) != FALSE;
+        return !launcher.running() || answers.settled();
+    });
+    if (!box || !IsWindowVisible(box)) return ::testing::AssertionFailure() << "the launcher showed no message box";
+    // A message box's text is its static control 0xFFFF.
+    wchar_t title[64] = L"", text[2048] = L"", reason[1024] = L"";
+    GetWindowTextW(box, title, 64);
+    SendMessageTimeoutW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                        kAnswerTimeoutMs, nullptr);
+    const bool owned = GetWindow(box, GW_OWNER) == launcher.window();
+    if (!bring_to_foreground(box) || !input_key(VK_RETURN) || !wait_for([&] { return !IsWindow(box); }))
+        return ::testing::AssertionFailure() << "the message box \"" << to_cp1252(text) << "\" did not close on Enter";
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, reason,
+                                  1024, nullptr);
+    while (length > 0 && std::iswspace(reason[length - 1])) --length;
+    const std::string expected = "Zindrop Launcher: " + headline + "\n\n" + path + "\n\n" +
+                                 to_cp1252(std::wstring(reason, length)) + (note.empty() ? "" : "\n\n" + note);
+    const std::string shown = to_cp1252(title) + ": " + to_cp1252(text);
+    if (owned && shown == expected) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (owned ? "" : "not owned by the options window; ")
+                                         << "the message box read\n"
+                                         << printable(shown) << "\nexpected:\n"
+                                         << printable(expected);
 }
 
 }  // namespace launcher_e2e

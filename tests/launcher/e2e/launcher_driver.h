@@ -249,4 +249,11 @@ std::vector<DWORD> descendant_processes(DWORD process_id);
 // Waits for the descendants of the process to end; true when none is left.
 bool wait_descendants_gone(DWORD process_id, int timeout_ms);
 
+// Waits for a message box of the launcher's thread, reads it and closes it with Enter, as a player
+// does. Succeeds when it was owned by the options window and read: the headline, the full path,
+// the system's own text for the error code and, when given, the note, a blank line apart. Fails as
+// soon as the launcher ends or goes back to waiting without one, or when the box stays.
+::testing::AssertionResult message_box_answer(Launcher& launcher, const std::string& headline, const std::string& path,
+                                              DWORD code, const std::string& note = "");
+
 }  // namespace launcher_e2e

@@ -247,26 +247,35 @@ TEST(LauncherFirstRun, WritesTheDefaultsForTheDesktopAndShowsThem) {
     EXPECT_EQ(session.folder.options(), defaults);
 }
 
-TEST(LauncherFirstRun, WithoutDataFolderCreatesNothingAndShowsAnEmptyRecord) {
+TEST(LauncherFirstRun, WithoutDataFolderTellsAndShowsTheFirstRunValues) {
     Session session({.data = false, .options = std::nullopt});
     ASSERT_TRUE(session.ready());
     Launcher& launcher = *session.launcher;
+    EXPECT_TRUE(message_box_answer(launcher, "Die Einstellungen konnten im Ordner \"Data\" nicht angelegt werden.",
+                                   session.folder / "Data", ERROR_PATH_NOT_FOUND,
+                                   "Das Fenster zeigt die Standardwerte."));
     EXPECT_FALSE(folder_exists(session.folder / "Data"));
 
-    EXPECT_EQ(launcher.text(kPlayer1Field), "");
-    EXPECT_EQ(launcher.text(kPlayer2Field), "");
+    EXPECT_EQ(launcher.text(kPlayer1Field), "Spieler1");
+    EXPECT_EQ(launcher.text(kPlayer2Field), "Spieler2");
     std::vector<std::string> items = kResolutionItems;
-    items.push_back("0*0");
+    items.push_back(desktop_text());
     EXPECT_EQ(launcher.list_items(), items);
     EXPECT_EQ(launcher.list_selection(), kCurrentResolutionItem);
-    EXPECT_EQ(launcher.slider_position(kMusicSlider), 0);
-    EXPECT_EQ(launcher.slider_position(kSoundSlider), 0);
+    EXPECT_EQ(launcher.slider_position(kMusicSlider), 100);
+    EXPECT_EQ(launcher.slider_position(kSoundSlider), 100);
 
-    // A save has nowhere to go: the launcher never makes the folder.
+    // A save has nowhere to go, and says so: the launcher never makes the folder. Once the player
+    // has made it, the same window saves.
     ASSERT_TRUE(launcher.to_foreground());
     EXPECT_TRUE(launcher.press_button(kSaveButton));
-    EXPECT_EQ(launcher.cancel(), 0u);
+    EXPECT_TRUE(message_box_answer(launcher, "Die Einstellungen konnten nicht gespeichert werden.",
+                                   session.folder.options_path(), ERROR_PATH_NOT_FOUND));
     EXPECT_FALSE(folder_exists(session.folder / "Data"));
+    ASSERT_TRUE(CreateDirectoryA((session.folder / "Data").c_str(), nullptr));
+    EXPECT_EQ(save_and_cancel(launcher, session.folder,
+                              first_run_file(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))),
+              0u);
 }
 
 const std::string kBase = options_file_bytes({});

@@ -32,6 +32,17 @@ std::optional<DWORD> save_then_cancel(Launcher& launcher) {
     return launcher.cancel();
 }
 
+// Presses "Speichern", answers the message that the save failed for the reason given, and leaves.
+std::optional<DWORD> save_refused_then_cancel(Launcher& launcher, const GameFolder& folder, DWORD code) {
+    EXPECT_TRUE(launcher.to_foreground() && launcher.press_button(kSaveButton));
+    EXPECT_TRUE(message_box_answer(launcher, "Die Einstellungen konnten nicht gespeichert werden.",
+                                   folder.options_path(), code));
+    return launcher.cancel();
+}
+
+constexpr const char* kNotCreated = "Die Einstellungen konnten im Ordner \"Data\" nicht angelegt werden.";
+constexpr const char* kDefaultsShown = "Das Fenster zeigt die Standardwerte.";
+
 // A cheap fingerprint of a large file (FNV-1a over all bytes), read in pieces.
 std::optional<std::uint64_t> fingerprint(const std::string& path, std::uint64_t* size) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -52,7 +63,9 @@ std::optional<std::uint64_t> fingerprint(const std::string& path, std::uint64_t*
 TEST(LauncherHostile, DataFolderMissing) {
     Session session({.data = false, .options = std::nullopt});
     ASSERT_TRUE(session.ready());
-    EXPECT_EQ(save_then_cancel(*session.launcher), 0u);
+    ASSERT_TRUE(message_box_answer(*session.launcher, kNotCreated, session.folder / "Data", ERROR_PATH_NOT_FOUND,
+                                   kDefaultsShown));
+    EXPECT_EQ(save_refused_then_cancel(*session.launcher, session.folder, ERROR_PATH_NOT_FOUND), 0u);
     EXPECT_FALSE(folder_exists(session.folder / "Data"));
 }
 
@@ -63,9 +76,11 @@ TEST(LauncherHostile, OptionsFileIsAFolder) {
     ASSERT_TRUE(write_file(folder.options_path() + "\\inside.txt", "x"));
     Launcher launcher(folder);
     ASSERT_TRUE(launcher.wait_window());
-    EXPECT_EQ(launcher.text(kPlayer1Field), "");
-    EXPECT_EQ(launcher.list_items().back(), "0*0");
-    EXPECT_EQ(save_then_cancel(launcher), 0u);
+    // A file that is there but cannot be read is no first run: told, and nothing is written.
+    ASSERT_TRUE(message_box_answer(launcher, "Die Einstellungen konnten nicht gelesen werden.", folder.options_path(),
+                                   ERROR_ACCESS_DENIED, kDefaultsShown));
+    EXPECT_EQ(launcher.text(kPlayer1Field), "Spieler1");
+    EXPECT_EQ(save_refused_then_cancel(launcher, folder, ERROR_ACCESS_DENIED), 0u);
     EXPECT_TRUE(folder_exists(folder.options_path()));
     EXPECT_EQ(read_file(folder.options_path() + "\\inside.txt"), "x");
 }
@@ -91,7 +106,10 @@ TEST(LauncherHostile, ReadOnlyOptionsFile) {
     EXPECT_EQ(launcher.text(kPlayer1Field), "Anna");
     ASSERT_TRUE(launcher.to_foreground());
     ASSERT_TRUE(launcher.choose_with_keyboard(2));
-    EXPECT_EQ(save_then_cancel(launcher), 0u);
+    if (writable)
+        EXPECT_EQ(save_then_cancel(launcher), 0u);
+    else
+        EXPECT_EQ(save_refused_then_cancel(launcher, folder, ERROR_ACCESS_DENIED), 0u);
     EXPECT_EQ(folder.options(),
               writable ? options_file_bytes({.screen_width = "800", .screen_height = "600"}) : kOptions);
     EXPECT_TRUE(GetFileAttributesA(folder.options_path().c_str()) & FILE_ATTRIBUTE_READONLY);
@@ -112,30 +130,27 @@ TEST(LauncherHostile, OptionsFileOpenElsewhereForReadingOnly) {
             EXPECT_EQ(launcher.list_items().back(), "1024*768");
             EXPECT_TRUE(launcher.to_foreground());
             EXPECT_TRUE(launcher.choose_with_keyboard(2));
-            EXPECT_EQ(save_then_cancel(launcher), 0u);
+            EXPECT_EQ(save_refused_then_cancel(launcher, folder, ERROR_SHARING_VIOLATION), 0u);
         }
     }
     CloseHandle(reader);
     EXPECT_EQ(folder.options(), kOptions);
 }
 
-TEST(LauncherHostile, OptionsFileHeldOpenWithoutSharing) {
+TEST(LauncherHostile, OptionsFileHeldOpenForWritingAndShared) {
+    // As a game, a virus scanner or a sync client holds it: the launcher loads it as it is.
     GameFolder folder({.options = kOptions});
     ASSERT_TRUE(folder.ready());
-    HANDLE held = CreateFileA(folder.options_path().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    {
-        Launcher launcher(folder);
-        EXPECT_TRUE(launcher.wait_window());
-        if (launcher.window()) {
-            // Nothing could be read: the record is empty.
-            EXPECT_EQ(launcher.text(kPlayer1Field), "");
-            EXPECT_EQ(launcher.list_items().back(), "0*0");
-            EXPECT_EQ(save_then_cancel(launcher), 0u);
-        }
-    }
-    CloseHandle(held);
+    std::unique_ptr<void, decltype(&CloseHandle)> held(
+        CreateFileA(folder.options_path().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+        &CloseHandle);
+    ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
+    Launcher launcher(folder);
+    ASSERT_TRUE(launcher.wait_window());
+    ASSERT_EQ(launcher.text(kPlayer1Field), "Anna");
+    EXPECT_EQ(launcher.list_items().back(), "1024*768");
+    EXPECT_EQ(save_refused_then_cancel(launcher, folder, ERROR_SHARING_VIOLATION), 0u);
     EXPECT_EQ(folder.options(), kOptions);
 }
 
@@ -247,6 +262,8 @@ TEST(LauncherHostile, GameMissingOrNoProgram) {
         std::optional<std::string> before = folder.options();
         Launcher launcher(folder);
         ASSERT_TRUE(launcher.wait_window());
+        ASSERT_TRUE(c.setup.data ||
+                    message_box_answer(launcher, kNotCreated, folder / "Data", ERROR_PATH_NOT_FOUND, kDefaultsShown));
         // The shell may show a message of its own about the program it cannot start.
         launcher.start_dialog_watchdog();
         ASSERT_TRUE(launcher.to_foreground());

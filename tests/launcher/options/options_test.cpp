@@ -9,6 +9,7 @@
 
 #include "tests/files/file_test_support.h"
 #include "tests/support/options_file.h"
+#include "toolkit/objects/os_seam.h"
 
 namespace {
 
@@ -86,26 +87,44 @@ TEST_F(OptionsTest, MissingLinesReadAsEmptyAndZero) {
     EXPECT_EQ(g_options.player1_name, "Anna");
     EXPECT_EQ(g_options.player2_name, "Bert");
     expect_numbers(0, 0, 0, 0, 0, 0, 0);
-    // Without the file (here: no "Data" folder to create it in) the record comes out empty.
+    // Without the file (here: no "Data" folder to create it in) both fail, and the record keeps
+    // what start-up set.
     std::filesystem::remove_all(file_.parent_path());
     set_start_up_defaults(800, 600);
-    options_create_default();
-    options_load();
-    EXPECT_EQ(g_options.player1_name, "");
-    expect_numbers(0, 0, 0, 0, 0, 0, 0);
+    EXPECT_FALSE(options_create_default());
+    EXPECT_TRUE(file_error_means_missing(file_last_error()));
+    EXPECT_FALSE(options_load());
+    expect_numbers(1, 0, 800, 600, 0, 100, 100);
 }
 
 TEST_F(OptionsTest, SaveKeepsNineLinesAndCutsTheRest) {
     put("Anna\r\nBert\r\n1\r\n0\r\n1024\r\n768\r\n0\r\n10\r\n20\r\nextra line\r\nand more\r\n");
     options_load();
     expect_numbers(1, 0, 1024, 768, 0, 10, 20);
-    options_save();
+    EXPECT_TRUE(options_save());
     EXPECT_EQ(file(), "Anna\r\nBert\r\n1\r\n0\r\n1024\r\n768\r\n0\r\n10\r\n20\r\n");
     // A shorter content over a longer file leaves none of the old bytes behind.
     g_options.player1_name = std::string("A");  // assigning the literal trips a false -Wrestrict in GCC 12
     g_options.screen_width = 640;
     options_save();
     EXPECT_EQ(file(), "A\r\nBert\r\n1\r\n0\r\n640\r\n768\r\n0\r\n10\r\n20\r\n");
+}
+
+// A full disk: the save's one write takes half of its bytes and fails. No cut may follow.
+TEST_F(OptionsTest, SaveThatStopsPartWayReportsItAndCutsNothing) {
+    const std::string old = "Anna\r\nBert\r\n1\r\n0\r\n1024\r\n768\r\n0\r\n10\r\n20\r\nextra line\r\n";
+    put(old);
+    options_load();
+    g_options.player1_name = std::string("Annabelle");
+    const OsSeam platform = os_seam();
+    os_seam().file_write = [](OsFile file, const void* source, std::int32_t count) {
+        return os_seam_platform().file_write(file, source, count / 2);
+    };
+    const bool saved = options_save();
+    os_seam() = platform;
+    EXPECT_FALSE(saved);
+    // Of the save's 45 bytes, 22 went out over the old ones; a cut would have ended the file at 45.
+    EXPECT_EQ(file(), "Annabelle\r\nBert\r\n1\r\n0\r" + old.substr(22));
 }
 
 TEST_F(OptionsTest, NegativeNumbersAndSpacedNamesSurvive) {
