@@ -567,7 +567,7 @@ TEST(LauncherCodePage, NamesShowAndSaveAsWindows1252) {
     ASSERT_TRUE(clipboard.ready());
     ASSERT_TRUE(launcher.to_foreground());
     ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
-    ASSERT_TRUE(launcher.key(VK_END) && input_type(L"\u0141\u4E2D"));
+    ASSERT_TRUE(launcher.key(VK_END) && input_type(L"\u4E2D\u0141"));
     EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rgL")) << printable(launcher.text(kPlayer1Field));
     ASSERT_TRUE(launcher.key_with_ctrl('V'));
     EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rgLr\x80")) << printable(launcher.text(kPlayer1Field));
