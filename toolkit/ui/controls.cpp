@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <string_view>
+
 #include "toolkit/objects/object_table.h"
 #include "toolkit/ui/controls_internal.h"
 #include "toolkit/ui/events.h"
@@ -17,6 +19,10 @@ constexpr std::int32_t kControlTableStep = 50;
 constexpr DWORD kCommonControlClasses = 0xB48;
 // A control whose identifier is this has been detached (or not yet attached).
 constexpr LONG_PTR kDetachedId = -1;
+// The most text a control takes at its creation: as much as a user may type into a one-line field
+// (the platform's default limit). Beyond it Wine, whose counted strings have 16-bit lengths, makes
+// some controls with a cut text or none at all, and takes minutes over a hundred million characters.
+constexpr std::size_t kCreationTextLimit = 32767;
 
 ObjectTable* g_controls = nullptr;
 
@@ -68,7 +74,9 @@ void controls_end() {}
 std::intptr_t control_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
                              std::int32_t height, const ControlBlueprint& blueprint, std::int32_t* identity) {
     if (!g_controls) return 0;
-    const std::wstring text = blueprint.text ? text_to_wide(blueprint.text) : std::wstring();
+    // Each Windows-1252 byte is one UTF-16 unit: the cut can be made before the conversion.
+    const std::wstring text =
+        blueprint.text ? text_to_wide(std::string_view(blueprint.text).substr(0, kCreationTextLimit)) : std::wstring();
     HWND window = CreateWindowExW(blueprint.ex_style, blueprint.class_name, blueprint.text ? text.c_str() : nullptr,
                                   blueprint.style, x, y, width, height, control_context_list(),
                                   reinterpret_cast<HMENU>(blueprint.provisional_id), module(), nullptr);
