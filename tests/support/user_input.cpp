@@ -132,12 +132,16 @@ bool input_type(std::string_view text) {
     std::wstring wide(text.size(), L'\0');
     int length = MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), wide.data(),
                                      static_cast<int>(wide.size()));
+    return input_type(std::wstring_view(wide).substr(0, static_cast<std::size_t>(length > 0 ? length : 0)));
+}
+
+bool input_type(std::wstring_view text) {
     std::vector<INPUT> inputs;
-    for (int index = 0; index < length; ++index) {
-        inputs.push_back(unicode(wide[static_cast<std::size_t>(index)], false));
-        inputs.push_back(unicode(wide[static_cast<std::size_t>(index)], true));
+    for (wchar_t character : text) {
+        inputs.push_back(unicode(character, false));
+        inputs.push_back(unicode(character, true));
     }
-    return send(inputs);
+    return inputs.empty() || send(inputs);
 }
 
 POINT screen_point(HWND window, POINT client) {

@@ -19,8 +19,9 @@ bool input_drag(POINT from, POINT to, int steps = 8);
 bool input_key(WORD virtual_key, bool shift = false);
 // One key's press or release, for callers that send inputs together in one batch.
 INPUT key_input(WORD virtual_key, bool up);
-// Types Windows-1252 text as key presses.
+// Types text as key presses: Windows-1252 bytes, or UTF-16.
 bool input_type(std::string_view text);
+bool input_type(std::wstring_view text);
 
 // A point of the window's client area in screen coordinates.
 POINT screen_point(HWND window, POINT client);

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <climits>
+#include <cstdlib>
 #include <string>
 
 #include "tests/support/event_pump.h"
@@ -66,13 +67,45 @@ TEST_F(Controls, OperationsByNumberGiveFixedResultsWhereThereIsNothingToDo) {
     control_set_item_text(77, 0, "changed");
     EXPECT_EQ(control_get_text(2), "OK");
 
-    SetWindowTextA(field, "Zindrop \xF6");
+    SetWindowTextW(field, L"Zindrop \u00F6");
     EXPECT_EQ(control_get_text(1), "Zindrop \xF6");
 
     // The controls end with their window, and their numbers with them.
     window_close(0);
     EXPECT_FALSE(IsWindow(field));
     EXPECT_EQ(control_get_text(0), "");
+}
+
+// Every byte that a one-line text can hold goes to the window as its Windows-1252 character and
+// comes back as itself, whatever the system's code page (ctest runs this again under 932).
+TEST_F(Controls, EveryWindows1252ByteShowsAsItselfAndComesBack) {
+    const char* code_page = std::getenv("LAUNCHER_TEST_CODE_PAGE");
+    ASSERT_TRUE(!code_page || GetACP() == static_cast<UINT>(std::atoi(code_page))) << "not at code page " << code_page;
+    std::string bytes;
+    for (int byte = 1; byte < 256; ++byte)
+        if (byte != '\r' && byte != '\n') bytes += static_cast<char>(byte);
+    std::wstring shown(bytes.size(), L'\0');
+    const auto size = static_cast<int>(bytes.size());
+    ASSERT_EQ(MultiByteToWideChar(1252, 0, bytes.data(), size, shown.data(), size), size);
+    // WM_GETTEXT, or CB_GETLBTEXT of item 0, as UTF-16.
+    auto shows = [](HWND window, UINT message) {
+        wchar_t text[300] = {};
+        SendMessageW(window, message, message == WM_GETTEXT ? 300 : 0, reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+
+    HWND titled =
+        reinterpret_cast<HWND>(window_open(1, 60, 60, 200, 100, bytes.c_str(), kPlainWindow | WF_NO_CONTROLS));
+    HWND field = handle(text_field_create(1, 10, 10, 300, 20, bytes.c_str()));
+    HWND list = handle(list_create(8, 10, 40, 300, 20));
+    ASSERT_TRUE(titled && field && list);
+    list_add_item(8, -1, bytes.c_str());
+    control_set_state(8, 0);
+    EXPECT_EQ(shows(titled, WM_GETTEXT), shown);
+    EXPECT_EQ(shows(field, WM_GETTEXT), shown);
+    EXPECT_EQ(shows(list, CB_GETLBTEXT), shown);
+    EXPECT_EQ(control_get_text(1), bytes);
+    EXPECT_EQ(control_get_text(8), bytes);
 }
 
 TEST_F(Controls, ItemsAreAddedAtValidPositionsOnly) {

@@ -66,9 +66,9 @@ HWND control_list_select(HWND window) {
         // Without a record nothing would notice the window's end: it cannot become the list.
         if (!record) return previous;
         record->window = window;
-        record->previous_procedure = procedure_of(GetWindowLongPtrA(window, GWLP_WNDPROC));
+        record->previous_procedure = procedure_of(GetWindowLongPtrW(window, GWLP_WNDPROC));
         SetPropA(window, list_property(), record);
-        SetWindowLongPtrA(window, GWLP_WNDPROC, procedure_value(control_list_procedure));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, procedure_value(control_list_procedure));
     }
     g_context.current_list = window;
     return previous;
@@ -82,6 +82,6 @@ LRESULT CALLBACK control_list_procedure(HWND hwnd, UINT message, WPARAM wParam, 
         RemovePropA(hwnd, list_property());
         heap_free(record);
     }
-    return previous ? CallWindowProcA(previous, hwnd, message, wParam, lParam)
-                    : DefWindowProcA(hwnd, message, wParam, lParam);
+    return previous ? CallWindowProcW(previous, hwnd, message, wParam, lParam)
+                    : DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -4,9 +4,12 @@
 
 #include <commctrl.h>
 
+#include <string_view>
+
 #include "toolkit/objects/object_table.h"
 #include "toolkit/ui/controls_internal.h"
 #include "toolkit/ui/events.h"
+#include "toolkit/ui/text_boundary.h"
 #include "toolkit/ui/window_internal.h"
 
 namespace {
@@ -16,6 +19,10 @@ constexpr std::int32_t kControlTableStep = 50;
 constexpr DWORD kCommonControlClasses = 0xB48;
 // A control whose identifier is this has been detached (or not yet attached).
 constexpr LONG_PTR kDetachedId = -1;
+// The most text a control takes at its creation: as much as a user may type into a one-line field
+// (the platform's default limit). Beyond it Wine, whose counted strings have 16-bit lengths, makes
+// some controls with a cut text or none at all, and takes minutes over a hundred million characters.
+constexpr std::size_t kCreationTextLimit = 32767;
 
 ObjectTable* g_controls = nullptr;
 
@@ -29,15 +36,15 @@ void control_release(std::int32_t number) {
     if (control_find(number)) object_table_release(g_controls, number);
 }
 
-// Room for GetWindowTextLengthA's answer (which may exceed the text) and a NUL; cut at the NUL.
+// Room for GetWindowTextLengthW's answer (which may exceed the text) and a NUL; cut at the NUL.
 std::string window_text(HWND window) {
     try {
-        int length = GetWindowTextLengthA(window);
+        int length = GetWindowTextLengthW(window);
         if (length <= 0) return {};
-        std::string text(static_cast<std::size_t>(length) + 1, '\0');
-        GetWindowTextA(window, text.data(), length + 1);
-        text.resize(text.find('\0'));
-        return text;
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        GetWindowTextW(window, text.data(), length + 1);
+        text.resize(text.find(L'\0'));
+        return text_from_wide(text);
     } catch (...) {
         return {};
     }
@@ -67,9 +74,12 @@ void controls_end() {}
 std::intptr_t control_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
                              std::int32_t height, const ControlBlueprint& blueprint, std::int32_t* identity) {
     if (!g_controls) return 0;
-    HWND window =
-        CreateWindowExA(blueprint.ex_style, blueprint.class_name, blueprint.text, blueprint.style, x, y, width, height,
-                        control_context_list(), reinterpret_cast<HMENU>(blueprint.provisional_id), module(), nullptr);
+    // Each Windows-1252 byte is one UTF-16 unit: the cut can be made before the conversion.
+    const std::wstring text =
+        blueprint.text ? text_to_wide(std::string_view(blueprint.text).substr(0, kCreationTextLimit)) : std::wstring();
+    HWND window = CreateWindowExW(blueprint.ex_style, blueprint.class_name, blueprint.text ? text.c_str() : nullptr,
+                                  blueprint.style, x, y, width, height, control_context_list(),
+                                  reinterpret_cast<HMENU>(blueprint.provisional_id), module(), nullptr);
     if (!window) return 0;
     *identity = number;
     // Destroys the control that held the number, which may re-enter anything.
@@ -84,8 +94,8 @@ std::intptr_t control_create(std::int32_t number, std::int32_t x, std::int32_t y
     if (blueprint.before_attach) blueprint.before_attach(control, window);
 
     if ((control = control_find(*identity)) == nullptr) return 0;
-    control->previous_procedure = procedure_of(GetWindowLongPtrA(window, GWLP_WNDPROC));
-    SetWindowLongPtrA(window, GWLP_WNDPROC, procedure_value(control_procedure));
+    control->previous_procedure = procedure_of(GetWindowLongPtrW(window, GWLP_WNDPROC));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, procedure_value(control_procedure));
     SetWindowLongPtrA(window, GWLP_ID, *identity);
     SetPropA(window, CONTROL_NUMBER_PROPERTY, reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(*identity)));
     control->attached = true;
@@ -95,11 +105,11 @@ std::intptr_t control_create(std::int32_t number, std::int32_t x, std::int32_t y
 
 LRESULT CALLBACK control_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     const LONG_PTR id = GetWindowLongPtrA(hwnd, GWLP_ID);
-    if (id == kDetachedId) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (id == kDetachedId) return DefWindowProcW(hwnd, message, wParam, lParam);
     const auto number = static_cast<std::int32_t>(id);
     Control* control = control_find(number);
-    if (!control || control->window != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
-    LRESULT result = CallWindowProcA(control->previous_procedure, hwnd, message, wParam, lParam);
+    if (!control || control->window != hwnd) return DefWindowProcW(hwnd, message, wParam, lParam);
+    LRESULT result = CallWindowProcW(control->previous_procedure, hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         control = control_find(number);
         if (control && control->window == hwnd) {

@@ -62,10 +62,10 @@ Control* control_find(std::int32_t number);
 // What a kind gives the common creation steps.
 struct ControlBlueprint {
     const ControlKind* kind;
-    const char* class_name;
+    const wchar_t* class_name;
     DWORD ex_style;
     DWORD style;
-    const char* text;
+    const char* text;  // Windows-1252; null for none
     LONG_PTR provisional_id;
     // Runs after the slot is taken and before the window is attached; may be null.
     void (*before_attach)(Control* control, HWND window) = nullptr;

@@ -2,6 +2,7 @@
 
 #include "toolkit/ui/controls.h"
 #include "toolkit/ui/controls_internal.h"
+#include "toolkit/ui/text_boundary.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ void list_set_state(Control* control, std::int32_t index) {
 
 std::int32_t list_add_item_at(Control* control, std::int32_t position, const char* text) {
     if (position >= -1)
-        SendMessageA(control->window, CB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text));
+        SendMessageW(control->window, CB_INSERTSTRING, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(text_to_wide(text).c_str()));
     return 0;
 }
 
@@ -36,7 +38,7 @@ void list_set_item_text(Control* control, std::int32_t item, const char* text) {
     const auto index = static_cast<WPARAM>(item);
     const LRESULT data = SendMessageA(window, CB_GETITEMDATA, index, 0);
     if (SendMessageA(window, CB_DELETESTRING, index, 0) == CB_ERR) return;
-    SendMessageA(window, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text));
+    SendMessageW(window, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text_to_wide(text).c_str()));
     SendMessageA(window, CB_SETITEMDATA, index, data);
 }
 
@@ -76,7 +78,7 @@ std::intptr_t list_create(std::int32_t number, std::int32_t x, std::int32_t y, s
     if (!editable) style |= WS_TABSTOP | CBS_DROPDOWNLIST;
     const ControlBlueprint blueprint = {
         .kind = &DROP_DOWN_LIST_KIND,
-        .class_name = "ComboBox",
+        .class_name = L"ComboBox",
         .ex_style = WS_EX_CLIENTEDGE,
         .style = style | WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_GROUP | CBS_HASSTRINGS,
         .text = nullptr,

@@ -19,11 +19,13 @@ constexpr UINT kPeekFlags = PM_REMOVE | PM_NOYIELD;
 // Every queue-status flag from QS_KEY to QS_ALLPOSTMESSAGE.
 constexpr DWORD kWakeMask = 0x1FF;
 
-const MessageSeam kPlatformSeam = {GetMessageA};
+// The wide calls throughout: a typed character reaches a control as UTF-16, never through the
+// system's code page.
+const MessageSeam kPlatformSeam = {GetMessageW};
 MessageSeam g_seam = kPlatformSeam;
 
 bool peek(MSG* message) {
-    return PeekMessageA(message, nullptr, 0, 0, kPeekFlags) != 0;
+    return PeekMessageW(message, nullptr, 0, 0, kPeekFlags) != 0;
 }
 
 // Fetches one message: false when there is none (or, waiting without limit, when the platform
@@ -39,7 +41,7 @@ bool fetch(MSG* message, std::int32_t timeout_ms) {
     return peek(message);
 }
 
-// The only messages that TranslateAcceleratorA translates: key presses for virtual-key entries,
+// The only messages that TranslateAcceleratorW translates: key presses for virtual-key entries,
 // characters for character entries. For any other message the active window and its table cannot
 // change what happens, so they are not asked for.
 bool accelerator_may_translate(UINT message) {
@@ -50,10 +52,10 @@ void dispatch(MSG* message) {
     if (accelerator_may_translate(message->message)) {
         HWND active = GetActiveWindow();
         HACCEL table = window_accelerators(active);
-        if (table && TranslateAcceleratorA(active, table, message)) return;
+        if (table && TranslateAcceleratorW(active, table, message)) return;
     }
     TranslateMessage(message);
-    DispatchMessageA(message);
+    DispatchMessageW(message);
 }
 
 void take_copies(EventRecord* events) {

@@ -29,7 +29,7 @@ std::intptr_t label_create(std::int32_t number, std::int32_t x, std::int32_t y, 
     const auto bits = static_cast<DWORD>(flags);
     const ControlBlueprint blueprint = {
         .kind = &LABEL_KIND,
-        .class_name = "Static",
+        .class_name = L"Static",
         .ex_style = (bits & kEdgeFlag) ? static_cast<DWORD>(WS_EX_CLIENTEDGE) : 0,
         .style = bits | WS_CHILD | WS_VISIBLE | WS_GROUP,
         .text = text ? text : "",

@@ -24,7 +24,7 @@ std::intptr_t button_create(std::int32_t number, std::int32_t x, std::int32_t y,
                             std::int32_t height, const char* text, std::int32_t flags) {
     const ControlBlueprint blueprint = {
         .kind = &PUSH_BUTTON_KIND,
-        .class_name = "Button",
+        .class_name = L"Button",
         .ex_style = 0,
         .style = static_cast<DWORD>(flags) | WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP,
         .text = text ? text : "",

@@ -64,7 +64,7 @@ std::intptr_t slider_create(std::int32_t number, std::int32_t x, std::int32_t y,
                             std::int32_t height, std::int32_t minimum, std::int32_t maximum, std::int32_t flags) {
     const ControlBlueprint blueprint = {
         .kind = &SLIDER_KIND,
-        .class_name = TRACKBAR_CLASSA,
+        .class_name = TRACKBAR_CLASSW,
         .ex_style = 0,
         .style = static_cast<DWORD>(flags) | WS_CHILD | WS_VISIBLE | WS_TABSTOP,
         .text = nullptr,

@@ -1,6 +1,10 @@
+#include <algorithm>
+#include <string>
+
 #include "toolkit/ui/controls.h"
 #include "toolkit/ui/controls_internal.h"
 #include "toolkit/ui/events.h"
+#include "toolkit/ui/text_boundary.h"
 
 namespace {
 
@@ -10,9 +14,45 @@ constexpr DWORD kNoEdgeFlag = 0x20000;
 WNDPROC g_edit_procedure = nullptr;
 
 void put_in_front(Control* control, HWND window) {
-    LONG_PTR edit = SetWindowLongPtrA(window, GWLP_WNDPROC, procedure_value(text_field_procedure));
+    LONG_PTR edit = SetWindowLongPtrW(window, GWLP_WNDPROC, procedure_value(text_field_procedure));
     if (edit) g_edit_procedure = procedure_of(edit);
     control_default_colours(control, window);
+}
+
+// What of the text the options file can hold: each character that Windows-1252 lacks becomes its
+// best-fit character or goes.
+std::wstring fitted(std::wstring_view text) {
+    return text_to_wide(text_from_wide(text));
+}
+
+// A typed character (or one an input method hands over as a character) as the field takes it:
+// fitted, or 0 when nothing of it can stay. Control characters (Backspace, Ctrl+V) are 1252's too.
+WPARAM fitted_character(WPARAM character) {
+    const auto unit = static_cast<wchar_t>(character);
+    const std::wstring fit = fitted(std::wstring_view(&unit, 1));
+    return fit.size() == 1 ? static_cast<WPARAM>(fit[0]) : 0;
+}
+
+// Text that came in some other way (pasted, an input method's result, undone, set by another
+// program) is fitted as a whole once the platform has put it in; the caret stays after what came
+// before it.
+void fit_text(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    if (length <= 0) return;
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(hwnd, text.data(), length + 1), 0)));
+    const std::wstring fit = fitted(text);
+    if (fit == text) return;
+    DWORD caret = 0;
+    SendMessageW(hwnd, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    const std::size_t at = fitted(std::wstring_view(text).substr(0, std::min<std::size_t>(caret, text.size()))).size();
+    SetWindowTextW(hwnd, fit.c_str());
+    SendMessageW(hwnd, EM_SETSEL, at, static_cast<LPARAM>(at));
+}
+
+bool may_bring_text(UINT message) {
+    return message == WM_PASTE || message == WM_IME_COMPOSITION || message == EM_REPLACESEL || message == WM_SETTEXT ||
+           message == WM_UNDO || message == EM_UNDO;
 }
 
 }  // namespace
@@ -30,8 +70,15 @@ LRESULT CALLBACK text_field_procedure(HWND hwnd, UINT message, WPARAM wParam, LP
         control_post_event(hwnd, EV_TYPE_FOCUS);
     else if (message == WM_KILLFOCUS)
         control_post_event(hwnd, EV_TYPE_LOST_FOCUS);
-    if (!g_edit_procedure) return DefWindowProcA(hwnd, message, wParam, lParam);
-    return CallWindowProcA(g_edit_procedure, hwnd, message, wParam, lParam);
+    if (!g_edit_procedure) return DefWindowProcW(hwnd, message, wParam, lParam);
+    // The field only ever shows what a save writes: the options file is Windows-1252.
+    if (message == WM_CHAR || message == WM_IME_CHAR) {
+        wParam = fitted_character(wParam);
+        if (wParam == 0) return 0;
+    }
+    const LRESULT result = CallWindowProcW(g_edit_procedure, hwnd, message, wParam, lParam);
+    if (may_bring_text(message)) fit_text(hwnd);
+    return result;
 }
 
 std::intptr_t text_field_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -39,7 +86,7 @@ std::intptr_t text_field_create(std::int32_t number, std::int32_t x, std::int32_
     const auto bits = static_cast<DWORD>(flags);
     const ControlBlueprint blueprint = {
         .kind = &TEXT_FIELD_KIND,
-        .class_name = "Edit",
+        .class_name = L"Edit",
         .ex_style = (bits & kNoEdgeFlag) ? 0 : static_cast<DWORD>(WS_EX_CLIENTEDGE),
         .style = bits | WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
         .text = text ? text : "",

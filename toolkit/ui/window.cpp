@@ -1,13 +1,15 @@
 #include "toolkit/ui/window.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cwchar>
+#include <iterator>
 
 #include "toolkit/objects/heap.h"
 #include "toolkit/objects/platform_function.h"
 #include "toolkit/ui/controls.h"
 #include "toolkit/ui/event_record.h"
 #include "toolkit/ui/sizing.h"
+#include "toolkit/ui/text_boundary.h"
 #include "toolkit/ui/window_internal.h"
 
 namespace {
@@ -33,12 +35,12 @@ struct KnownWindow {
 KnownWindow g_known = {nullptr, -1};
 
 struct ClassName {
-    char text[32];
+    wchar_t text[32];
 };
 
 ClassName class_name(std::int32_t number) {
     ClassName name;
-    std::snprintf(name.text, sizeof name.text, "WindowClass_%d", static_cast<int>(number));
+    std::swprintf(name.text, std::size(name.text), L"WindowClass_%d", static_cast<int>(number));
     return name;
 }
 
@@ -47,7 +49,7 @@ HINSTANCE module() {
 }
 
 void register_class(const ClassName& name) {
-    WNDCLASSA window_class = {};
+    WNDCLASSW window_class = {};
     window_class.style = CS_DBLCLKS;
     window_class.lpfnWndProc = window_procedure;
     window_class.hInstance = module();
@@ -55,7 +57,7 @@ void register_class(const ClassName& name) {
     window_class.hCursor = g_cursor;
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     window_class.lpszClassName = name.text;
-    RegisterClassA(&window_class);
+    RegisterClassW(&window_class);
 }
 
 struct Placement {
@@ -123,7 +125,7 @@ void make_accelerators(WindowRecord* record) {
     entries[1] = {FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, FOCUS_PREVIOUS_COMMAND};
     record->accel_entries = entries;
     record->accel_count = 2;
-    record->accel_table = CreateAcceleratorTableA(entries, 2);
+    record->accel_table = CreateAcceleratorTableW(entries, 2);
 }
 
 // OLE is looked up by name on first use, so that a program whose windows are never drop targets
@@ -196,10 +198,13 @@ std::intptr_t window_open_owned(std::int32_t number, std::int32_t x, std::int32_
     bits &= ~static_cast<std::uint32_t>(WF_NO_CONTROLS);
     const Placement placement = place(x, y, inner_width, inner_height, bits, owner);
 
-    HWND hwnd = CreateWindowExA(placement.ex_style, name.text, title ? title : "", placement.style, placement.x,
-                                placement.y, placement.width, placement.height, owner, nullptr, module(), nullptr);
+    // A Unicode window, so that what it shows and what is typed into it never pass through the
+    // system's code page.
+    HWND hwnd =
+        CreateWindowExW(placement.ex_style, name.text, text_to_wide(title ? title : "").c_str(), placement.style,
+                        placement.x, placement.y, placement.width, placement.height, owner, nullptr, module(), nullptr);
     if (!hwnd) {
-        UnregisterClassA(name.text, module());
+        UnregisterClassW(name.text, module());
         object_table_release(g_windows, identity);
         return 0;
     }
@@ -237,7 +242,7 @@ void window_close(std::int32_t number) {
     window_number_forget();
     if (RemovePropA(hwnd, DROP_TARGET_PROPERTY)) revoke_drop_target(hwnd);
     DestroyWindow(hwnd);
-    UnregisterClassA(class_name(number).text, module());
+    UnregisterClassW(class_name(number).text, module());
     if ((record = window_find(number)) != nullptr) {
         heap_free(record->accel_entries);
         if (record->accel_table) DestroyAcceleratorTable(record->accel_table);

@@ -115,7 +115,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     if (message == WM_NCDESTROY) window_number_forget();
     if (result != NOT_HANDLED) return result;
     SetLastError(0);
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT window_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -87,11 +87,13 @@ std::vector<HWND> top_level_windows() {
     return windows;
 }
 
+// Strict: a character that Windows-1252 lacks reads as "?", not as a look-alike.
 std::string to_cp1252(const std::wstring& wide) {
     if (wide.empty()) return {};
-    int size = WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    const auto length = static_cast<int>(wide.size());
+    int size = WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, wide.data(), length, bytes.data(), size, nullptr, nullptr);
     return bytes;
 }
 
@@ -424,16 +426,17 @@ bool Launcher::answers(int timeout_ms) const {
 
 std::string Launcher::text(HWND target) const {
     if (!target) return {};
+    // As UTF-16, what the window shows, in Windows-1252 here: never through this system's code page.
     LRESULT length = ask(target, WM_GETTEXTLENGTH);
-    std::string text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) * 2 + 2, '\0');
+    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(target, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
+    if (!SendMessageTimeoutW(target, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
                              kAnswerTimeoutMs, &copied)) {
         ADD_FAILURE() << "the launcher did not answer WM_GETTEXT";
         return {};
     }
-    text.resize(std::strlen(text.c_str()));
-    return text;
+    text.resize(std::wcslen(text.c_str()));
+    return to_cp1252(text);
 }
 
 std::vector<std::string> Launcher::list_items() const {

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -55,13 +57,22 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
     char class_name[64] = "";
     GetClassNameA(window, class_name, sizeof class_name);
     EXPECT_STREQ(class_name, "WindowClass_0");
-    RECT frame = {}, client = {};
+    // The 96-DPI layout at the display's scale, each place and size scaled as the launcher scales
+    // them; in device pixels, as the launcher, which declares itself aware of the scale, sees them.
+    SetProcessDPIAware();
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    auto px = [dpi](LONG pixels) { return static_cast<LONG>(MulDiv(pixels, dpi, USER_DEFAULT_SCREEN_DPI)); };
+    RECT frame = {}, client = {}, area = {};
     GetWindowRect(window, &frame);
     GetClientRect(window, &client);
-    EXPECT_EQ(frame.left, kWindowPlace.x);
-    EXPECT_EQ(frame.top, kWindowPlace.y);
-    EXPECT_EQ(client.right, kClientSize.cx);
-    EXPECT_EQ(client.bottom, kClientSize.cy);
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+    // Moved just far enough to lie whole on the screen where the scaled place would reach past it.
+    EXPECT_EQ(frame.left, std::min(px(kWindowPlace.x), area.right - (frame.right - frame.left)));
+    EXPECT_EQ(frame.top, std::min(px(kWindowPlace.y), area.bottom - (frame.bottom - frame.top)));
+    EXPECT_EQ(client.right, px(kClientSize.cx));
+    EXPECT_EQ(client.bottom, px(kClientSize.cy));
     LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
     EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
     EXPECT_TRUE(style & WS_SYSMENU);
@@ -82,14 +93,18 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
         GetClassNameA(control, class_name, sizeof class_name);
         EXPECT_STREQ(class_name, want.class_name);
         RECT rect = client_rect_of(control, window);
+        const RECT& at96 = want.rect;
+        const RECT scaled = {px(at96.left), px(at96.top), px(at96.left) + px(at96.right - at96.left),
+                             px(at96.top) + px(at96.bottom - at96.top)};
         if (want.id == kResolutionList) {
             // Asked for 20 pixels closed: the selection field is sized so that with its frame it comes
             // to that, as far as the platform's sizing of the field allows.
-            EXPECT_EQ(describe({rect.left, rect.top, rect.right, rect.top}), describe({80, 80, 270, 80}));
-            EXPECT_NEAR(rect.bottom - rect.top, 20, 2) << "closed height of the drop-down list";
+            EXPECT_EQ(describe({rect.left, rect.top, rect.right, rect.top}),
+                      describe({scaled.left, scaled.top, scaled.right, scaled.top}));
+            EXPECT_NEAR(rect.bottom - rect.top, px(20), 2) << "closed height of the drop-down list";
             EXPECT_EQ(GetWindowLongPtrA(control, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "a list that takes no typing";
         } else {
-            EXPECT_EQ(describe(rect), describe(want.rect));
+            EXPECT_EQ(describe(rect), describe(scaled));
         }
         EXPECT_EQ(launcher.text(control), want.text);
         EXPECT_TRUE(GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE);
@@ -489,17 +504,18 @@ TEST(LauncherSave, TypedUmlautIsWrittenAsOneWindows1252Byte) {
     EXPECT_EQ(save_and_cancel(launcher, session.folder, options_file_bytes({.player1_name = "J\xF6rg"})), 0u);
 }
 
-// Puts text on the clipboard as CF_TEXT; the window that owns the clipboard lives as long as this.
+// Puts text on the clipboard as CF_UNICODETEXT; the window that owns the clipboard lives as long as this.
 class ClipboardText {
   public:
-    explicit ClipboardText(const std::string& text) {
+    explicit ClipboardText(const std::wstring& text) {
         owner_ = CreateWindowExA(0, "Static", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         if (!owner_ || !OpenClipboard(owner_)) return;
         EmptyClipboard();
-        if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
-            std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+        const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
+        if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size)) {
+            std::memcpy(GlobalLock(memory), text.c_str(), size);
             GlobalUnlock(memory);
-            if (SetClipboardData(CF_TEXT, memory))
+            if (SetClipboardData(CF_UNICODETEXT, memory))
                 ready_ = true;
             else
                 GlobalFree(memory);
@@ -520,7 +536,7 @@ TEST(LauncherSave, PastedLineBreakNeverSplitsTheFile) {
     Session session({.options = kBase});
     ASSERT_TRUE(session.ready());
     Launcher& launcher = *session.launcher;
-    ClipboardText clipboard("Anna\r\nBob");
+    ClipboardText clipboard(L"Anna\r\nBob");
     ASSERT_TRUE(clipboard.ready());
     ASSERT_TRUE(launcher.to_foreground());
     ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
@@ -541,6 +557,32 @@ TEST(LauncherSave, PastedLineBreakNeverSplitsTheFile) {
     std::optional<std::vector<std::string>> lines = split_crlf_lines(session.folder.options().value_or(""));
     ASSERT_TRUE(lines.has_value());
     EXPECT_EQ(lines->size(), 9u);
+}
+
+// Whatever the system's code page (ctest runs this case again under Cyrillic 1251), the names show
+// and save as the file's Windows-1252, and what 1252 lacks enters a field as its best-fit
+// character (Ł as L, ř as r) or not at all.
+TEST(LauncherCodePage, NamesShowAndSaveAsWindows1252) {
+    const char* code_page = std::getenv("LAUNCHER_TEST_CODE_PAGE");
+    ASSERT_TRUE(!code_page || GetACP() == static_cast<UINT>(std::atoi(code_page))) << "not at code page " << code_page;
+    const std::string street = std::string("Stra\xDF") + "e \x80";
+    OptionsLines names = {.player1_name = "J\xF6rg", .player2_name = street};
+    Session session({.options = options_file_bytes(names)});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    EXPECT_EQ(launcher.text(kPlayer1Field), "J\xF6rg");
+    EXPECT_EQ(launcher.text(kPlayer2Field), street);
+    EXPECT_EQ(launcher.text(kResolutionCaption), "Aufl\xF6sung");
+    ClipboardText clipboard(L"\u0159\u4E2D\u20AC");
+    ASSERT_TRUE(clipboard.ready());
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
+    ASSERT_TRUE(launcher.key(VK_END) && input_type(L"\u4E2D\u0141"));
+    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rgL")) << printable(launcher.text(kPlayer1Field));
+    ASSERT_TRUE(launcher.key_with_ctrl('V'));
+    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rgLr\x80")) << printable(launcher.text(kPlayer1Field));
+    names.player1_name = "J\xF6rgLr\x80";
+    EXPECT_EQ(save_and_cancel(launcher, session.folder, options_file_bytes(names)), 0u);
 }
 
 TEST(LauncherLaunch, StartsTheGameInTheWorkingDirectoryWithoutSaving) {
