@@ -282,6 +282,9 @@ std::string GameFolder::operator/(std::string_view relative) const {
 }
 
 Launcher::Launcher(const GameFolder& folder) {
+    // Places, sizes and clicks in device pixels, as the launcher, which declares itself aware of the
+    // display scale, lays itself out: an unaware test would see scaled figures on Windows.
+    SetProcessDPIAware();
     // The launcher's environment is this process's with the game's report file added.
     std::vector<std::string> variables;
     if (char* block = GetEnvironmentStringsA()) {
@@ -305,8 +308,16 @@ Launcher::Launcher(const GameFolder& folder) {
         return;
     }
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                        environment.data(), folder.path().c_str(), &startup, &info)) {
+    // Wine answers ERROR_INTERNAL_ERROR when a new process dies while the platform is still setting
+    // it up, before its entry point (seen once, on a loaded machine). Only that answer is tried once
+    // more: a program that cannot start fails the second try the same way.
+    bool started = false;
+    for (int attempt = 0; attempt < 2 && !started; ++attempt) {
+        started = CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                                 environment.data(), folder.path().c_str(), &startup, &info) != 0;
+        if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+    }
+    if (!started) {
         ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
         return;
     }

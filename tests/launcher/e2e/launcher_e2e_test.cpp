@@ -58,8 +58,7 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
     GetClassNameA(window, class_name, sizeof class_name);
     EXPECT_STREQ(class_name, "WindowClass_0");
     // The 96-DPI layout at the display's scale, each place and size scaled as the launcher scales
-    // them; in device pixels, as the launcher, which declares itself aware of the scale, sees them.
-    SetProcessDPIAware();
+    // them (the driver measures in device pixels, as the launcher sees them).
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
