@@ -113,6 +113,29 @@ bool cursor_at(POINT screen) {
     return GetCursorPos(&cursor) && cursor.x == screen.x && cursor.y == screen.y;
 }
 
+// The shown message box of a thread, or null.
+HWND message_box_of(DWORD thread_id) {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        thread_id,
+        [](HWND window, LPARAM data) -> BOOL {
+            if (!IsWindowVisible(window) || class_of(window) != "#32770") return TRUE;
+            *reinterpret_cast<HWND*>(data) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// "Title: text" of a message box, whose text is its static control 0xFFFF.
+std::string message_box_read(HWND box) {
+    wchar_t title[64] = L"", text[2048] = L"";
+    GetWindowTextW(box, title, 64);
+    SendMessageTimeoutW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                        kAnswerTimeoutMs, nullptr);
+    return to_cp1252(title) + ": " + to_cp1252(text);
+}
+
 // Whether the launcher's thread runs a loop of its own inside a command: it shows a window besides
 // the options window (a message box of the shell, an opened list) or tracks a menu.
 bool in_nested_loop(const Launcher& launcher) {
@@ -422,7 +445,20 @@ std::vector<ForeignWindow> Launcher::foreign_windows() {
     return seen_;
 }
 
+bool Launcher::stray_message_box() const {
+    // Boxes that the case expects are answered by message_box_answer or, for the shell's, the watchdog.
+    HWND box = watching_ || !thread_id_ ? nullptr : message_box_of(thread_id_);
+    if (!box) return false;
+    ADD_FAILURE() << "the launcher shows a message box that the case did not expect: \""
+                  << printable(message_box_read(box)) << "\"; closed";
+    // Closed as its OK button does, so that the case's later steps and the next case find the window free.
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    if (!wait_for([&] { return !IsWindow(box); }, 5000)) PostMessageW(box, WM_CLOSE, 0, 0);
+    return true;
+}
+
 LRESULT Launcher::ask(HWND target, UINT message, WPARAM wparam, LPARAM lparam) const {
+    stray_message_box();
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(target, message, wparam, lparam, SMTO_NORMAL, kAnswerTimeoutMs, &result))
         ADD_FAILURE() << "the launcher did not answer message " << message << " within " << kAnswerTimeoutMs << " ms";
@@ -768,6 +804,10 @@ bool Launcher::clear_focused_field() {
             const bool ended = !running();
             const bool settled = ended || answers.settled();
             if ((reached = done())) return true;
+            if (stray_message_box()) {
+                outcome = "a message box stood in the way";
+                return true;
+            }
             if (settled)
                 outcome = ended ? "the launcher ended" : "the launcher handled the input and went back to waiting";
             return settled;
@@ -849,29 +889,19 @@ bool wait_descendants_gone(DWORD process_id, int timeout_ms) {
                                               DWORD code, const std::string& note) {
     HWND box = nullptr;
     AnswerCount answers(launcher);
-    wait_for([&] {
-        box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr);
-        while (box && GetWindowThreadProcessId(box, nullptr) != launcher.thread_id())
-            box = FindWindowExW(nullptr, box, L"#32770", nullptr);
-        // A modal loop shows its box only once it runs, and it answers meanwhile.
-        if (box) return IsWindowVisible(box) != FALSE;
-        return !launcher.running() || answers.settled();
-    });
-    if (!box || !IsWindowVisible(box)) return ::testing::AssertionFailure() << "the launcher showed no message box";
-    // A message box's text is its static control 0xFFFF.
-    wchar_t title[64] = L"", text[2048] = L"", reason[1024] = L"";
-    GetWindowTextW(box, title, 64);
-    SendMessageTimeoutW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                        kAnswerTimeoutMs, nullptr);
+    // A modal loop shows its box only once it runs, and it answers meanwhile.
+    wait_for([&] { return (box = message_box_of(launcher.thread_id())) || !launcher.running() || answers.settled(); });
+    if (!box) return ::testing::AssertionFailure() << "the launcher showed no message box";
+    const std::string shown = message_box_read(box);
     const bool owned = GetWindow(box, GW_OWNER) == launcher.window();
     if (!bring_to_foreground(box) || !input_key(VK_RETURN) || !wait_for([&] { return !IsWindow(box); }))
-        return ::testing::AssertionFailure() << "the message box \"" << to_cp1252(text) << "\" did not close on Enter";
+        return ::testing::AssertionFailure() << "the message box \"" << printable(shown) << "\" did not close on Enter";
+    wchar_t reason[1024] = L"";
     DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, reason,
                                   1024, nullptr);
     while (length > 0 && std::iswspace(reason[length - 1])) --length;
     const std::string expected = "Zindrop Launcher: " + headline + "\n\n" + path + "\n\n" +
                                  to_cp1252(std::wstring(reason, length)) + (note.empty() ? "" : "\n\n" + note);
-    const std::string shown = to_cp1252(title) + ": " + to_cp1252(text);
     if (owned && shown == expected) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << (owned ? "" : "not owned by the options window; ")
                                          << "the message box read\n"

@@ -137,6 +137,9 @@ class Launcher {
     // messages); what it closed is kept in foreign_windows().
     void start_dialog_watchdog();
     std::vector<ForeignWindow> foreign_windows();
+    // A message box of the launcher that no message_box_answer waits for fails the case at once:
+    // every wait and every question to the launcher looks for one, reports its text and closes it.
+    bool stray_message_box() const;
 
     // Questions answered by the launcher's thread (messages that carry no pointer, or ones the
     // platform copies between processes). A query that gets no answer fails the current test.
