@@ -41,6 +41,7 @@ struct FakeWorld {
     std::set<std::string> missing;
     bool dc = true;
     int refresh = 75;
+    int logical_dpi = 144;  // LOGPIXELSY of the screen
     int walks = 0;
     int loads = 0;
     int frees = 0;
@@ -158,7 +159,7 @@ HDC WINAPI fake_create_dc(LPCSTR driver, LPCSTR device, LPCSTR output, const DEV
 
 int WINAPI fake_get_device_caps(HDC dc, int index) {
     check(dc == kDc && (index == BITSPIXEL || index == VREFRESH || index == LOGPIXELSY));
-    return index == BITSPIXEL ? 24 : index == LOGPIXELSY ? 144 : g_world.refresh;
+    return index == BITSPIXEL ? 24 : index == LOGPIXELSY ? g_world.logical_dpi : g_world.refresh;
 }
 
 BOOL WINAPI fake_delete_dc(HDC dc) {
@@ -331,6 +332,9 @@ TEST_F(DesktopsTest, TheDisplayScaleIsTheSystemsOrElseTheScreens) {
     g_world.missing = {"GetDpiForSystem"};
     EXPECT_EQ(desktop_dpi(), 144);
     EXPECT_EQ(g_world.frees, 2);
+    // A screen that knows no figure leaves the window at the plain scale, not collapsed to nothing.
+    g_world.logical_dpi = 0;
+    EXPECT_EQ(desktop_dpi(), 96);
 }
 
 TEST_F(DesktopsTest, WithNoDisplayOrNoMemoryThereIsNoDesktop) {

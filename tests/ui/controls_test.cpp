@@ -69,6 +69,9 @@ TEST_F(Controls, OperationsByNumberGiveFixedResultsWhereThereIsNothingToDo) {
 
     SetWindowTextW(field, L"Zindrop \u00F6");
     EXPECT_EQ(control_get_text(1), "Zindrop \xF6");
+    // A text is created with as much as a user may type into a one-line field, and no less.
+    HWND long_field = handle(text_field_create(3, 100, 40, 120, 20, std::string(40000, 'x').c_str()));
+    EXPECT_EQ(GetWindowTextLengthW(long_field), 32767);
 
     // The controls end with their window, and their numbers with them.
     window_close(0);
