@@ -146,15 +146,19 @@ TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     std::memcpy(header, group.data(), sizeof header);
     EXPECT_EQ(header[1], 1) << "an icon, not a cursor";
     ASSERT_GE(group.size(), 6u + 14u * header[2]);
-    bool large = false;
+    std::vector<int> sizes;
     for (WORD image = 0; image < header[2]; ++image) {
         const char* entry = group.data() + 6 + 14 * image;
         WORD id = 0;
         std::memcpy(&id, entry + 12, sizeof id);
-        EXPECT_FALSE(resource_bytes(RT_ICON, id).empty()) << "image " << id << " of icon 1 is missing";
-        large = large || (static_cast<unsigned char>(entry[0]) == 64 && static_cast<unsigned char>(entry[1]) == 64);
+        const std::string bytes = resource_bytes(RT_ICON, id);
+        EXPECT_FALSE(bytes.empty()) << "image " << id << " of icon 1 is missing";
+        // A width of 0 stands for 256; that image is a PNG, the others bitmaps.
+        const int width = static_cast<unsigned char>(entry[0]), height = static_cast<unsigned char>(entry[1]);
+        sizes.push_back(width == height ? (width ? width : 256) : -1);
+        EXPECT_TRUE(sizes.back() != 256 || bytes.starts_with("\x89PNG")) << "the 256-pixel image is no PNG";
     }
-    EXPECT_TRUE(large) << "icon 1 has no 64 x 64 image";
+    EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256})) << "square images, -1 for another";
 
     const std::string manifest = resource_bytes(RT_MANIFEST, 1);
     FreeLibrary(program);
