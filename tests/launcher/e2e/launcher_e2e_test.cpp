@@ -175,6 +175,17 @@ TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     EXPECT_NE(own.find(std::string("version=\"") + LAUNCHER_VERSION + ".0\""), std::string::npos) << own;
     // Aware of the system's display scale, so that the system does not stretch the window.
     EXPECT_NE(manifest.find("WindowsSettings\">true</dpiAware>"), std::string::npos) << manifest;
+    // Made for Windows Vista, 7, 8, 8.1 and 10 or 11, and run with the rights of the user who starts it.
+    for (const char* entry : {"<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">",
+                              "<supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\"/>",
+                              "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>",
+                              "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>",
+                              "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>",
+                              "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>",
+                              "<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\">",
+                              "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>"})
+        EXPECT_NE(manifest.find(entry), std::string::npos) << entry << " is not in\n" << manifest;
+    EXPECT_EQ(manifest.find("<trustInfo"), manifest.rfind("<trustInfo")) << "one trustInfo only";
 
     // The version resource, which the file's Properties show: the project's version and names.
     const std::string program_path = folder / "launcher.exe";
