@@ -124,8 +124,9 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
     EXPECT_EQ(session.folder.options(), kLoaded);
 }
 
-// The program file's resources: icon 1, which every toolkit window takes, with a 64 x 64 image, the
-// manifest that asks for version 6.0.0.0 of the common controls, and the version resource.
+// The program file's resources: icon 1, which every toolkit window takes, with an image for each
+// size Windows shows it at, the manifest that asks for version 6.0.0.0 of the common controls and
+// declares the Windows versions and rights the program is made for, and the German version resource.
 TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     GameFolder folder({.options = kLoaded});
     ASSERT_TRUE(folder.ready());
@@ -192,21 +193,30 @@ TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     std::string version(GetFileVersionInfoSizeA(program_path.c_str(), nullptr), '\0');
     ASSERT_FALSE(version.empty()) << "no version resource";
     ASSERT_TRUE(GetFileVersionInfoA(program_path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
-    auto value = [&](const char* key) {
-        char* text = nullptr;
+    // The block of German (0x0407) texts in Windows-1252 (0x04E4), read as UTF-16 whatever the code page.
+    auto value = [&](const wchar_t* key) {
+        wchar_t* text = nullptr;
         UINT length = 0;
-        const std::string path = std::string("\\StringFileInfo\\040904E4\\") + key;
-        return VerQueryValueA(version.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) && text
-                   ? std::string(text)
-                   : std::string("<none>");
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\040704E4\\") + key;
+        return VerQueryValueW(version.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) && text
+                   ? std::wstring(text)
+                   : std::wstring(L"<none>");
     };
-    EXPECT_EQ(value("ProductName"), "Zindrop Launcher");
-    EXPECT_EQ(value("CompanyName"), "Vellmark Software");
-    EXPECT_EQ(value("FileDescription"), "Zindrop options launcher");
-    EXPECT_EQ(value("FileVersion"), LAUNCHER_VERSION);
-    EXPECT_EQ(value("ProductVersion"), LAUNCHER_VERSION);
-    VS_FIXEDFILEINFO* fixed = nullptr;
+    const std::wstring version_text(LAUNCHER_VERSION, LAUNCHER_VERSION + std::strlen(LAUNCHER_VERSION));
+    EXPECT_EQ(value(L"ProductName"), L"Zindrop Launcher");
+    EXPECT_EQ(value(L"CompanyName"), L"Vellmark Software");
+    EXPECT_EQ(value(L"LegalCopyright"), L"\u00A9 2026 Vellmark Software");
+    EXPECT_EQ(value(L"FileDescription"), L"Zindrop options launcher");
+    EXPECT_EQ(value(L"FileVersion"), version_text);
+    EXPECT_EQ(value(L"ProductVersion"), version_text);
+    WORD* translation = nullptr;
     UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(version.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                               &length) &&
+                length == 2 * sizeof(WORD));
+    EXPECT_EQ(translation[0], 0x0407);
+    EXPECT_EQ(translation[1], 1252);
+    VS_FIXEDFILEINFO* fixed = nullptr;
     ASSERT_TRUE(VerQueryValueA(version.data(), "\\", reinterpret_cast<void**>(&fixed), &length) && fixed);
     unsigned major = 0, minor = 0, patch = 0;
     ASSERT_EQ(std::sscanf(LAUNCHER_VERSION, "%u.%u.%u", &major, &minor, &patch), 3);
