@@ -89,4 +89,5 @@ cmp -s "$options" "$work/expected" || {
     od -c "$options" >&2
     fail "Data/Optionen.txt is not the first-run file"
 }
-echo "package_test: archive made unsigned and signed, signature verified, launcher started, options file written, window shown and closed"
+echo "package_test: archive made unsigned and signed, signature verified, launcher started, options file written," \
+    "window shown and closed"
