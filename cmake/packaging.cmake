@@ -10,4 +10,7 @@ set(LAUNCHER_ARCHIVE_NAME zindrop-launcher-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_FILE_NAME ${LAUNCHER_ARCHIVE_NAME})
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)
+# Between the stripping and the packing: launcher.exe is signed when a certificate is configured.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/sign_release.cmake)
+set(CPACK_LAUNCHER_PRODUCT ${LAUNCHER_PRODUCT})
 include(CPack)

@@ -18,7 +18,10 @@ set_source_files_properties(resources/launcher.rc PROPERTIES OBJECT_DEPENDS
 target_link_libraries(launcher PRIVATE launcher_app)
 launcher_warnings(launcher)
 if(MSVC)
+    # The linker merges the listed manifest into its own. Its own would add a second trustInfo
+    # beside the manifest's: with /MANIFESTUAC:NO both routes ship the manifest's one declaration.
     target_sources(launcher PRIVATE ${resources}/launcher.manifest)
+    target_link_options(launcher PRIVATE /MANIFESTUAC:NO)
 else()
     set_source_files_properties(resources/launcher.rc PROPERTIES COMPILE_DEFINITIONS LAUNCHER_EMBED_MANIFEST)
 endif()

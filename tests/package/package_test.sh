@@ -1,8 +1,9 @@
 #!/bin/sh
-# Makes the release archive with CPack, unpacks it into a game folder that holds nothing but the
-# game's empty "Data" folder, and starts the launcher from there as a player would: it must write
-# the first-run options file, show its window, and end with exit code 0 on one click on
-# "Abbrechen".
+# Makes the release archive with CPack twice: unsigned, as without a certificate, and signed with a
+# throwaway self-signed certificate, which osslsigncode must accept. Unpacks the signed one into a
+# game folder that holds nothing but the game's empty "Data" folder, and starts the launcher from
+# there as a player would: it must write the first-run options file, show its window, and end with
+# exit code 0 on one click on "Abbrechen".
 # package_test.sh <cmake> <cpack> <build folder> <wine-run> <window_snapshot.exe> <launcher.exe as built>
 #                 <the first-run file of a 1366 x 768 desktop> <archive name without .zip>
 set -u
@@ -14,12 +15,31 @@ fail() {
     exit 1
 }
 
-"$cpack" --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1 ||
-    { cat "$work/cpack.log" >&2; fail "cpack"; }
-archive="$work/package/$name.zip"
-[ -f "$archive" ] || fail "no archive $archive"
-contents=$(cd "$work" && "$cmake" -E tar tf "$archive" | sort | tr '\n' ' ')
-[ "$contents" = "launcher-readme.txt launcher.exe " ] || fail "the archive holds: $contents"
+# pack <folder> [<variable>=<value>...]: the archive in $work/<folder>, made with these variables;
+# CPack's words in $work/<folder>.log.
+pack() {
+    out="$work/$1"
+    shift
+    env "$@" "$cpack" --config "$build/CPackConfig.cmake" -B "$out" >"$out.log" 2>&1 ||
+        { cat "$out.log" >&2; fail "cpack"; }
+    archive="$out/$name.zip"
+    [ -f "$archive" ] || fail "no archive $archive"
+    contents=$(cd "$work" && "$cmake" -E tar tf "$archive" | sort | tr '\n' ' ')
+    [ "$contents" = "launcher-readme.txt launcher.exe " ] || fail "the archive holds: $contents"
+}
+
+pack unsigned ZINDROP_SIGN_PFX=
+grep -q '^-- launcher.exe is not signed' "$work/unsigned.log" || fail "cpack did not say that launcher.exe is unsigned"
+
+certificate="$work/certificate"
+mkdir "$certificate"
+{
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Zindrop test signer" \
+        -addext extendedKeyUsage=codeSigning -keyout "$certificate/key.pem" -out "$certificate/cert.pem" &&
+        openssl pkcs12 -export -inkey "$certificate/key.pem" -in "$certificate/cert.pem" \
+            -passout "pass:throwaway pass" -out "$certificate/cert.pfx"
+} >"$certificate/openssl.log" 2>&1 || { cat "$certificate/openssl.log" >&2; fail "openssl made no certificate"; }
+pack package ZINDROP_SIGN_PFX="$certificate/cert.pfx" "ZINDROP_SIGN_PASSWORD=throwaway pass" ZINDROP_SIGN_TIMESTAMP=
 
 game="$work/game"
 mkdir -p "$game/Data"
@@ -28,6 +48,9 @@ shipped=$(wc -c <"$game/launcher.exe")
 as_built=$(wc -c <"$built")
 [ "$shipped" -lt "$as_built" ] || fail "launcher.exe is not stripped: $shipped bytes, $as_built as built"
 grep -q '"Zindrop Alpha.exe"' "$game/launcher-readme.txt" || fail "the text does not say where the launcher goes"
+# The certificate is its own authority.
+osslsigncode verify -CAfile "$certificate/cert.pem" -in "$game/launcher.exe" >"$work/verify.log" 2>&1 ||
+    { cat "$work/verify.log" >&2; fail "osslsigncode does not accept the signature of launcher.exe"; }
 
 (cd "$game" && exec "$run" launcher.exe) >"$work/launcher.log" 2>&1 &
 launcher=$!
@@ -66,4 +89,5 @@ cmp -s "$options" "$work/expected" || {
     od -c "$options" >&2
     fail "Data/Optionen.txt is not the first-run file"
 }
-echo "package_test: archive unpacked, launcher started, options file written, window shown and closed"
+echo "package_test: archive made unsigned and signed, signature verified, launcher started, options file written," \
+    "window shown and closed"

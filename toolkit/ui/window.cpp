@@ -24,6 +24,7 @@ constexpr DWORD kMinimizedOrMaximized = WS_MINIMIZE | WS_MAXIMIZE;
 
 ObjectTable* g_windows = nullptr;
 HICON g_icon = nullptr;
+HICON g_small_icon = nullptr;
 HCURSOR g_cursor = nullptr;
 
 // The last answer of window_number_of: under Wine each property lookup is a round trip to the
@@ -49,7 +50,8 @@ HINSTANCE module() {
 }
 
 void register_class(const ClassName& name) {
-    WNDCLASSW window_class = {};
+    WNDCLASSEXW window_class = {};
+    window_class.cbSize = sizeof window_class;
     window_class.style = CS_DBLCLKS;
     window_class.lpfnWndProc = window_procedure;
     window_class.hInstance = module();
@@ -57,7 +59,8 @@ void register_class(const ClassName& name) {
     window_class.hCursor = g_cursor;
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     window_class.lpszClassName = name.text;
-    RegisterClassW(&window_class);
+    window_class.hIconSm = g_small_icon;
+    RegisterClassExW(&window_class);
 }
 
 struct Placement {
@@ -174,6 +177,10 @@ void windows_start() {
     event_record_start();
     // Test executables carry no icon resource: their windows then have none.
     g_icon = LoadIconA(module(), MAKEINTRESOURCEA(kIconResource));
+    // The caption's icon: the image drawn for the small size, not the large one shrunk. Not shared:
+    // the shared cache hands out the first size loaded, whatever size is asked for.
+    g_small_icon = static_cast<HICON>(LoadImageW(module(), MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     g_cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     sizing_start();
 }
@@ -258,4 +265,6 @@ HWND window_handle(std::int32_t number) {
 void windows_end() {
     object_table_release_all(g_windows);
     event_record_end();
+    if (g_small_icon) DestroyIcon(g_small_icon);
+    g_small_icon = nullptr;
 }

@@ -20,17 +20,20 @@ RUN_NEEDS="cmake:cmake ninja:ninja-build
     /usr/share/wine/fonts/marlett.ttf:fonts-wine /usr/share/wine/fonts/tahoma.ttf:fonts-wine
     Xvfb:xvfb"
 
-# tools/package: the cross build and CPack.
+# tools/package: the cross build and CPack, and osslsigncode, which signs launcher.exe (Authenticode)
+# when a certificate is configured.
 PACKAGE_NEEDS="cmake:cmake cpack:cmake ninja:ninja-build
     x86_64-w64-mingw32-gcc-posix:gcc-mingw-w64-x86-64-posix
     x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
     x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
-    x86_64-w64-mingw32-strip:binutils-mingw-w64-x86-64"
+    x86_64-w64-mingw32-strip:binutils-mingw-w64-x86-64
+    osslsigncode:osslsigncode"
 
 # tools/test: both tiers. The host tier builds with clang, whose sanitizer and libFuzzer runtimes
 # are only a recommendation of the compiler package; GoogleTest comes as sources for the cross
-# build and as a library for the host build.
-TEST_NEEDS="$RUN_NEEDS ctest:cmake cpack:cmake
+# build and as a library for the host build. The release archive's test signs it with a throwaway
+# certificate that openssl makes, and checks the signature with osslsigncode.
+TEST_NEEDS="$RUN_NEEDS ctest:cmake cpack:cmake osslsigncode:osslsigncode openssl:openssl
     x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64
     /usr/src/googletest/CMakeLists.txt:googletest
     /usr/lib/*/cmake/GTest/GTestConfig.cmake:libgtest-dev

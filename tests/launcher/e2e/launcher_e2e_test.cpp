@@ -124,8 +124,9 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
     EXPECT_EQ(session.folder.options(), kLoaded);
 }
 
-// The program file's resources: icon 1, which every toolkit window takes, with a 64 x 64 image, the
-// manifest that asks for version 6.0.0.0 of the common controls, and the version resource.
+// The program file's resources: icon 1, which every toolkit window takes, with an image for each
+// size Windows shows it at, the manifest that asks for version 6.0.0.0 of the common controls and
+// declares the Windows versions and rights the program is made for, and the German version resource.
 TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     GameFolder folder({.options = kLoaded});
     ASSERT_TRUE(folder.ready());
@@ -146,15 +147,19 @@ TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     std::memcpy(header, group.data(), sizeof header);
     EXPECT_EQ(header[1], 1) << "an icon, not a cursor";
     ASSERT_GE(group.size(), 6u + 14u * header[2]);
-    bool large = false;
+    std::vector<int> sizes;
     for (WORD image = 0; image < header[2]; ++image) {
         const char* entry = group.data() + 6 + 14 * image;
         WORD id = 0;
         std::memcpy(&id, entry + 12, sizeof id);
-        EXPECT_FALSE(resource_bytes(RT_ICON, id).empty()) << "image " << id << " of icon 1 is missing";
-        large = large || (static_cast<unsigned char>(entry[0]) == 64 && static_cast<unsigned char>(entry[1]) == 64);
+        const std::string bytes = resource_bytes(RT_ICON, id);
+        EXPECT_FALSE(bytes.empty()) << "image " << id << " of icon 1 is missing";
+        // A width of 0 stands for 256; that image is a PNG, the others bitmaps.
+        const int width = static_cast<unsigned char>(entry[0]), height = static_cast<unsigned char>(entry[1]);
+        sizes.push_back(width == height ? (width ? width : 256) : -1);
+        EXPECT_TRUE(sizes.back() != 256 || bytes.starts_with("\x89PNG")) << "the 256-pixel image is no PNG";
     }
-    EXPECT_TRUE(large) << "icon 1 has no 64 x 64 image";
+    EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256})) << "square images, -1 for another";
 
     const std::string manifest = resource_bytes(RT_MANIFEST, 1);
     FreeLibrary(program);
@@ -171,27 +176,47 @@ TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     EXPECT_NE(own.find(std::string("version=\"") + LAUNCHER_VERSION + ".0\""), std::string::npos) << own;
     // Aware of the system's display scale, so that the system does not stretch the window.
     EXPECT_NE(manifest.find("WindowsSettings\">true</dpiAware>"), std::string::npos) << manifest;
+    // Made for Windows Vista, 7, 8, 8.1 and 10 or 11, and run with the rights of the user who starts it.
+    for (const char* entry : {"<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">",
+                              "<supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\"/>",
+                              "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>",
+                              "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>",
+                              "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>",
+                              "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>",
+                              "<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\">",
+                              "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>"})
+        EXPECT_NE(manifest.find(entry), std::string::npos) << entry << " is not in\n" << manifest;
+    EXPECT_EQ(manifest.find("<trustInfo"), manifest.rfind("<trustInfo")) << "one trustInfo only";
 
     // The version resource, which the file's Properties show: the project's version and names.
     const std::string program_path = folder / "launcher.exe";
     std::string version(GetFileVersionInfoSizeA(program_path.c_str(), nullptr), '\0');
     ASSERT_FALSE(version.empty()) << "no version resource";
     ASSERT_TRUE(GetFileVersionInfoA(program_path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
-    auto value = [&](const char* key) {
-        char* text = nullptr;
+    // The block of German (0x0407) texts in Windows-1252 (0x04E4), read as UTF-16 whatever the code page.
+    auto value = [&](const wchar_t* key) {
+        wchar_t* text = nullptr;
         UINT length = 0;
-        const std::string path = std::string("\\StringFileInfo\\040904E4\\") + key;
-        return VerQueryValueA(version.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) && text
-                   ? std::string(text)
-                   : std::string("<none>");
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\040704E4\\") + key;
+        return VerQueryValueW(version.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) && text
+                   ? std::wstring(text)
+                   : std::wstring(L"<none>");
     };
-    EXPECT_EQ(value("ProductName"), "Zindrop Launcher");
-    EXPECT_EQ(value("CompanyName"), "Vellmark Software");
-    EXPECT_EQ(value("FileDescription"), "Zindrop options launcher");
-    EXPECT_EQ(value("FileVersion"), LAUNCHER_VERSION);
-    EXPECT_EQ(value("ProductVersion"), LAUNCHER_VERSION);
-    VS_FIXEDFILEINFO* fixed = nullptr;
+    const std::wstring version_text(LAUNCHER_VERSION, LAUNCHER_VERSION + std::strlen(LAUNCHER_VERSION));
+    EXPECT_EQ(value(L"ProductName"), L"Zindrop Launcher");
+    EXPECT_EQ(value(L"CompanyName"), L"Vellmark Software");
+    EXPECT_EQ(value(L"LegalCopyright"), L"\u00A9 2026 Vellmark Software");
+    EXPECT_EQ(value(L"FileDescription"), L"Zindrop options launcher");
+    EXPECT_EQ(value(L"FileVersion"), version_text);
+    EXPECT_EQ(value(L"ProductVersion"), version_text);
+    WORD* translation = nullptr;
     UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(version.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                               &length) &&
+                length == 2 * sizeof(WORD));
+    EXPECT_EQ(translation[0], 0x0407);
+    EXPECT_EQ(translation[1], 1252);
+    VS_FIXEDFILEINFO* fixed = nullptr;
     ASSERT_TRUE(VerQueryValueA(version.data(), "\\", reinterpret_cast<void**>(&fixed), &length) && fixed);
     unsigned major = 0, minor = 0, patch = 0;
     ASSERT_EQ(std::sscanf(LAUNCHER_VERSION, "%u.%u.%u", &major, &minor, &patch), 3);
