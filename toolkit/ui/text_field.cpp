@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "toolkit/ui/controls.h"
@@ -20,17 +21,18 @@ void put_in_front(Control* control, HWND window) {
 }
 
 // What of the text the options file can hold: each character that Windows-1252 lacks becomes its
-// best-fit character or goes.
-std::wstring fitted(std::wstring_view text) {
-    return text_to_wide(text_from_wide(text));
+// best-fit character or goes. Nothing when the conversion fails.
+std::optional<std::wstring> fitted(std::wstring_view text) {
+    std::optional<std::string> bytes = text_from_wide(text);
+    return bytes ? text_to_wide(*bytes) : std::nullopt;
 }
 
 // A typed character (or one an input method hands over as a character) as the field takes it:
 // fitted, or 0 when nothing of it can stay. Control characters (Backspace, Ctrl+V) are 1252's too.
 WPARAM fitted_character(WPARAM character) {
     const auto unit = static_cast<wchar_t>(character);
-    const std::wstring fit = fitted(std::wstring_view(&unit, 1));
-    return fit.size() == 1 ? static_cast<WPARAM>(fit[0]) : 0;
+    const std::optional<std::wstring> fit = fitted(std::wstring_view(&unit, 1));
+    return fit && fit->size() == 1 ? static_cast<WPARAM>((*fit)[0]) : 0;
 }
 
 // Text that came in some other way (pasted, an input method's result, undone, set by another
@@ -41,12 +43,15 @@ void fit_text(HWND hwnd) {
     if (length <= 0) return;
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(hwnd, text.data(), length + 1), 0)));
-    const std::wstring fit = fitted(text);
-    if (fit == text) return;
+    const std::optional<std::wstring> fit = fitted(text);
+    if (!fit || *fit == text) return;
     DWORD caret = 0;
     SendMessageW(hwnd, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
-    const std::size_t at = fitted(std::wstring_view(text).substr(0, std::min<std::size_t>(caret, text.size()))).size();
-    SetWindowTextW(hwnd, fit.c_str());
+    const std::optional<std::wstring> before =
+        fitted(std::wstring_view(text).substr(0, std::min<std::size_t>(caret, text.size())));
+    if (!before) return;
+    const std::size_t at = before->size();
+    SetWindowTextW(hwnd, fit->c_str());
     SendMessageW(hwnd, EM_SETSEL, at, static_cast<LPARAM>(at));
 }
 
