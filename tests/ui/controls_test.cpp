@@ -9,12 +9,14 @@
 #include <climits>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "tests/support/event_pump.h"
 #include "tests/support/toolkit_session.h"
 #include "toolkit/objects/object_table.h"
 #include "toolkit/ui/controls.h"
 #include "toolkit/ui/events.h"
+#include "toolkit/ui/text_boundary.h"
 #include "toolkit/ui/window.h"
 
 namespace {
@@ -106,6 +108,16 @@ TEST_F(Controls, EveryWindows1252ByteShowsAsItselfAndComesBack) {
     EXPECT_EQ(shows(list, CB_GETLBTEXT), shown);
     EXPECT_EQ(control_get_text(1), bytes);
     EXPECT_EQ(control_get_text(8), bytes);
+}
+
+// Expectations written out, not asked of the platform: whatever the system's code page.
+TEST(TextBoundary, Windows1252AndUtf16) {
+    const std::pair<std::wstring, std::string> from_wide[] = {
+        {L"?\u4E2D?", "??"},        {L"x\U0001F600y", "xy"}, {L"\xD800-e\u0301\xDC00", "-\xE9"},
+        {L"Jose\u0301", "Jos\xE9"}, {L"\u0141\u0301", "L"},  {L"\u20AC", "\x80"},
+    };
+    for (const auto& [wide, bytes] : from_wide) EXPECT_EQ(text_from_wide(wide), bytes);
+    EXPECT_EQ(text_to_wide("\x81"), std::wstring(L"\u0081"));
 }
 
 TEST_F(Controls, ItemsAreAddedAtValidPositionsOnly) {

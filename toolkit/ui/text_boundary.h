@@ -10,6 +10,10 @@
 
 // Windows-1252 bytes as UTF-16; every byte has a character.
 std::optional<std::wstring> text_to_wide(std::string_view text);
-// UTF-16 as Windows-1252 bytes: a character that 1252 lacks becomes its closest 1252 character
-// where the platform's best-fit mapping has one, and is dropped otherwise (never "?").
+// UTF-16 as Windows-1252 bytes. Characters are composed first, so that a letter followed by a
+// combining accent is the accented letter; then a character that 1252 lacks becomes its closest
+// 1252 character where the platform's best-fit mapping has one, and is dropped otherwise (never
+// "?"), as is a combining mark left over and a surrogate without its other half.
 std::optional<std::string> text_from_wide(std::wstring_view text);
+// Whether the unit is a combining mark, which belongs to the character before it.
+bool text_combining_mark(wchar_t unit);
