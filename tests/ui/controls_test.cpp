@@ -259,6 +259,22 @@ TEST_F(Controls, CreatingUnderALiveNumberReplacesItOnlyOnceTheNewWindowExists) {
     EXPECT_EQ(control_get_text(static_cast<std::int32_t>(loose)), "loose");
 }
 
+// An input method's intermediate text is its own: the field fits what the composition leaves.
+TEST_F(Controls, TextFieldFitsAnInputMethodsResultOnly) {
+    HWND field = handle(text_field_create(1, 10, 10, 200, 20, ""));
+    ASSERT_NE(field, nullptr);
+    auto shown = [field] {
+        wchar_t text[16] = {};
+        GetWindowTextW(field, text, 16);
+        return std::wstring(text);
+    };
+    SendMessageW(field, WM_IME_STARTCOMPOSITION, 0, 0);
+    SendMessageW(field, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\u4E2D\u0141"));
+    EXPECT_EQ(shown(), L"\u4E2D\u0141");
+    SendMessageW(field, WM_IME_ENDCOMPOSITION, 0, 0);
+    EXPECT_EQ(shown(), L"L");
+}
+
 // A window that is not the control, but whose identifier equals a control's number, must not
 // pass for it: a foreign slider with identifier 0 does not report as slider 0.
 TEST_F(Controls, OnlyAControlsOwnWindowReachesItsHandling) {
