@@ -43,7 +43,7 @@ WPARAM fitted_character(WPARAM character) {
 }
 
 // The field's text becomes `fit`, from `before`, by replacing only the part between what the two
-// share at their start and at their end.
+// share at their start and at their end; `fit` is cut after that part on the way.
 void replace_difference(HWND field, std::wstring_view before, std::wstring& fit, bool undoable) {
     std::size_t start = 0;
     while (start < before.size() && start < fit.size() && before[start] == fit[start]) ++start;
@@ -60,8 +60,8 @@ void replace_difference(HWND field, std::wstring_view before, std::wstring& fit,
 // method's result, set by another program), the text is fitted and the caret put after the same
 // characters as before. The field's undo then takes back the change and its fitting together: the
 // platform's own undo takes back the change, and the fitted text replaces what differs as one
-// undoable step. A change that the field cannot undo is fitted without undo, as it came. When
-// anything fails the field stays as it was.
+// undoable step. A change that the field cannot undo is fitted without undo, as it came. A text that
+// cannot be read or converted leaves the field as it is.
 void fit_change(HWND field) {
     const std::optional<std::wstring> text = control_window_text(field);
     if (!text) return;
@@ -82,7 +82,8 @@ void fit_change(HWND field) {
         undone = control_window_text(field);
         const std::optional<std::wstring> undone_fit = undone ? fitted(*undone) : std::nullopt;
         if (undone_fit && *undone_fit == *undone) {
-            // Undoing left the way back to the unfitted text as the field's undo.
+            // Undoing leaves its own undo, back to the unfitted text, which the edit control would
+            // merge the replacement into where the two meet.
             SendMessageW(field, EM_EMPTYUNDOBUFFER, 0, 0);
         } else {
             // An undo that does not lead back to a text of the field's own (an input method's
