@@ -1,5 +1,9 @@
 #include "launcher/commands.h"
 
+#include <optional>
+#include <string>
+#include <utility>
+
 #include "launcher/options.h"
 #include "launcher/options_message.h"
 #include "launcher/options_window.h"
@@ -9,8 +13,24 @@
 #include "toolkit/ui/controls.h"
 
 namespace {
+
 constexpr const char* kGameProgram = "Zindrop Alpha.exe";
+constexpr const wchar_t* kSaveFailed = L"Die Einstellungen konnten nicht gespeichert werden.";
+
+// A name field's text into *name; when it cannot be read, the player is told and nothing is saved,
+// rather than an empty name.
+bool read_name(std::int32_t field, std::string* name) {
+    std::optional<std::string> text = control_get_text(field);
+    if (!text) {
+        options_message_show(kSaveFailed, kOptionsFile, control_last_error(),
+                             L"Die Namen der Spieler konnten nicht aus dem Fenster gelesen werden.");
+        return false;
+    }
+    *name = std::move(*text);
+    return true;
 }
+
+}  // namespace
 
 bool command_dispatch(std::int32_t gadget) {
     if (gadget == kNativeButton) {
@@ -40,12 +60,10 @@ void command_save() {
         g_options.screen_height = kResolutions[item].height;
     }
     g_options.aux3 = 0;
-    g_options.player1_name = control_get_text(kPlayer1Field);
-    g_options.player2_name = control_get_text(kPlayer2Field);
+    if (!read_name(kPlayer1Field, &g_options.player1_name) || !read_name(kPlayer2Field, &g_options.player2_name))
+        return;
     // The window keeps what the player set, so that the cause can be mended and the save repeated.
-    if (!options_save())
-        options_message_show(L"Die Einstellungen konnten nicht gespeichert werden.", kOptionsFile, file_last_error(),
-                             nullptr);
+    if (!options_save()) options_message_show(kSaveFailed, kOptionsFile, file_last_error(), nullptr);
 }
 
 void command_launch_game() {

@@ -9,12 +9,14 @@
 #include <climits>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "tests/support/event_pump.h"
 #include "tests/support/toolkit_session.h"
 #include "toolkit/objects/object_table.h"
 #include "toolkit/ui/controls.h"
 #include "toolkit/ui/events.h"
+#include "toolkit/ui/text_boundary.h"
 #include "toolkit/ui/window.h"
 
 namespace {
@@ -109,6 +111,16 @@ TEST_F(Controls, EveryWindows1252ByteShowsAsItselfAndComesBack) {
     EXPECT_EQ(shows(list, CB_GETLBTEXT), shown);
     EXPECT_EQ(control_get_text(1), bytes);
     EXPECT_EQ(control_get_text(8), bytes);
+}
+
+// Expectations written out, not asked of the platform: whatever the system's code page.
+TEST(TextBoundary, Windows1252AndUtf16) {
+    const std::pair<std::wstring, std::string> from_wide[] = {
+        {L"?\u4E2D?", "??"},        {L"x\U0001F600y", "xy"}, {L"\xD800-e\u0301\xDC00", "-\xE9"},
+        {L"Jose\u0301", "Jos\xE9"}, {L"\u0141\u0301", "L"},  {L"\u20AC", "\x80"},
+    };
+    for (const auto& [wide, bytes] : from_wide) EXPECT_EQ(text_from_wide(wide), bytes);
+    EXPECT_EQ(text_to_wide("\x81"), std::wstring(L"\u0081"));
 }
 
 TEST_F(Controls, ItemsAreAddedAtValidPositionsOnly) {
@@ -248,6 +260,22 @@ TEST_F(Controls, CreatingUnderALiveNumberReplacesItOnlyOnceTheNewWindowExists) {
     std::intptr_t loose = button_create(ANY_NUMBER, 10, 100, 80, 25, "loose");
     ASSERT_LT(loose, -1);
     EXPECT_EQ(control_get_text(static_cast<std::int32_t>(loose)), "loose");
+}
+
+// An input method's intermediate text is its own: the field fits what the composition leaves.
+TEST_F(Controls, TextFieldFitsAnInputMethodsResultOnly) {
+    HWND field = handle(text_field_create(1, 10, 10, 200, 20, ""));
+    ASSERT_NE(field, nullptr);
+    auto shown = [field] {
+        wchar_t text[16] = {};
+        GetWindowTextW(field, text, 16);
+        return std::wstring(text);
+    };
+    SendMessageW(field, WM_IME_STARTCOMPOSITION, 0, 0);
+    SendMessageW(field, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\u4E2D\u0141"));
+    EXPECT_EQ(shown(), L"\u4E2D\u0141");
+    SendMessageW(field, WM_IME_ENDCOMPOSITION, 0, 0);
+    EXPECT_EQ(shown(), L"L");
 }
 
 // A window that is not the control, but whose identifier equals a control's number, must not

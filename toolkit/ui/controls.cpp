@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <optional>
 #include <string_view>
 
 #include "toolkit/objects/object_table.h"
@@ -36,18 +37,11 @@ void control_release(std::int32_t number) {
     if (control_find(number)) object_table_release(g_controls, number);
 }
 
-// Room for GetWindowTextLengthW's answer (which may exceed the text) and a NUL; cut at the NUL.
-std::string window_text(HWND window) {
-    try {
-        int length = GetWindowTextLengthW(window);
-        if (length <= 0) return {};
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        GetWindowTextW(window, text.data(), length + 1);
-        text.resize(text.find(L'\0'));
-        return text_from_wide(text);
-    } catch (...) {
-        return {};
-    }
+std::uint32_t g_last_error = 0;
+
+std::optional<std::string> window_text(HWND window) {
+    std::optional<std::wstring> text = control_window_text(window);
+    return text ? text_from_wide(*text) : std::nullopt;
 }
 
 }  // namespace
@@ -75,9 +69,10 @@ std::intptr_t control_create(std::int32_t number, std::int32_t x, std::int32_t y
                              std::int32_t height, const ControlBlueprint& blueprint, std::int32_t* identity) {
     if (!g_controls) return 0;
     // Each Windows-1252 byte is one UTF-16 unit: the cut can be made before the conversion.
-    const std::wstring text =
+    const std::optional<std::wstring> text =
         blueprint.text ? text_to_wide(std::string_view(blueprint.text).substr(0, kCreationTextLimit)) : std::wstring();
-    HWND window = CreateWindowExW(blueprint.ex_style, blueprint.class_name, blueprint.text ? text.c_str() : nullptr,
+    if (!text) return 0;
+    HWND window = CreateWindowExW(blueprint.ex_style, blueprint.class_name, blueprint.text ? text->c_str() : nullptr,
                                   blueprint.style, x, y, width, height, control_context_list(),
                                   reinterpret_cast<HMENU>(blueprint.provisional_id), module(), nullptr);
     if (!window) return 0;
@@ -161,9 +156,30 @@ void control_set_item_text(std::int32_t number, std::int32_t item, const char* t
     if (control && control->kind->set_item_text) control->kind->set_item_text(control, item, text ? text : "");
 }
 
-std::string control_get_text(std::int32_t number) {
+std::optional<std::wstring> control_window_text(HWND window) {
+    try {
+        // Room for GetWindowTextLengthW's answer (which may exceed the text) and a NUL; cut at the NUL.
+        const int length = GetWindowTextLengthW(window);
+        if (length <= 0) return std::wstring();
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        GetWindowTextW(window, text.data(), length + 1);
+        text.resize(text.find(L'\0'));
+        return text;
+    } catch (...) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> control_get_text(std::int32_t number) {
     Control* control = control_find(number);
-    if (!control) return {};
-    if (control->kind->get_text) return control->kind->get_text(control);
-    return window_text(control->window);
+    if (!control) return std::string();
+    std::optional<std::string> text =
+        control->kind->get_text ? control->kind->get_text(control) : window_text(control->window);
+    if (!text) g_last_error = GetLastError();
+    return text;
+}
+
+std::uint32_t control_last_error() {
+    return g_last_error;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Start-up routine, after windows_start; the result of InitCommonControlsEx.
@@ -30,4 +31,9 @@ void control_set_state(std::int32_t number, std::int32_t state);
 std::int32_t control_get_state(std::int32_t number);
 std::int32_t list_add_item(std::int32_t number, std::int32_t position, const char* text);
 void control_set_item_text(std::int32_t number, std::int32_t item, const char* text);
-std::string control_get_text(std::int32_t number);
+// The control's text; the empty text for a number that names no control. Nothing when the text
+// could not be read or converted: control_last_error then says why.
+std::optional<std::string> control_get_text(std::int32_t number);
+// The platform's code for the last failure of control_get_text, for a message that tells the user
+// why; 0 before any failure.
+std::uint32_t control_last_error();

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct ControlKind;
@@ -43,7 +44,7 @@ struct ControlKind {
     void (*release)(Control* control) = nullptr;
     std::int32_t (*get_state)(Control* control) = nullptr;
     void (*set_state)(Control* control, std::int32_t state) = nullptr;
-    std::string (*get_text)(Control* control) = nullptr;
+    std::optional<std::string> (*get_text)(Control* control) = nullptr;
     std::int32_t (*add_item)(Control* control, std::int32_t position, const char* text) = nullptr;
     std::int32_t (*add_item_ex)(Control* control, std::int32_t position, const char* text, std::int32_t image,
                                 std::int32_t flags) = nullptr;
@@ -77,6 +78,9 @@ struct ControlBlueprint {
 // stays.
 std::intptr_t control_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
                              std::int32_t height, const ControlBlueprint& blueprint, std::int32_t* identity);
+
+// A control window's text as UTF-16; nothing when memory fails.
+std::optional<std::wstring> control_window_text(HWND window);
 
 // Labels and text fields: both colours the platform's default.
 void control_default_colours(Control* control, HWND window);

@@ -24,9 +24,10 @@ void list_set_state(Control* control, std::int32_t index) {
 }
 
 std::int32_t list_add_item_at(Control* control, std::int32_t position, const char* text) {
-    if (position >= -1)
+    const std::optional<std::wstring> item = text_to_wide(text);
+    if (position >= -1 && item)
         SendMessageW(control->window, CB_INSERTSTRING, static_cast<WPARAM>(position),
-                     reinterpret_cast<LPARAM>(text_to_wide(text).c_str()));
+                     reinterpret_cast<LPARAM>(item->c_str()));
     return 0;
 }
 
@@ -36,9 +37,11 @@ std::int32_t list_add_item_at(Control* control, std::int32_t position, const cha
 void list_set_item_text(Control* control, std::int32_t item, const char* text) {
     HWND window = control->window;
     const auto index = static_cast<WPARAM>(item);
+    const std::optional<std::wstring> replacement = text_to_wide(text);
+    if (!replacement) return;
     const LRESULT data = SendMessageA(window, CB_GETITEMDATA, index, 0);
     if (SendMessageA(window, CB_DELETESTRING, index, 0) == CB_ERR) return;
-    SendMessageW(window, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text_to_wide(text).c_str()));
+    SendMessageW(window, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(replacement->c_str()));
     SendMessageA(window, CB_SETITEMDATA, index, data);
 }
 

@@ -207,9 +207,11 @@ std::intptr_t window_open_owned(std::int32_t number, std::int32_t x, std::int32_
 
     // A Unicode window, so that what it shows and what is typed into it never pass through the
     // system's code page.
-    HWND hwnd =
-        CreateWindowExW(placement.ex_style, name.text, text_to_wide(title ? title : "").c_str(), placement.style,
-                        placement.x, placement.y, placement.width, placement.height, owner, nullptr, module(), nullptr);
+    const std::optional<std::wstring> caption = text_to_wide(title ? title : "");
+    HWND hwnd = caption
+                    ? CreateWindowExW(placement.ex_style, name.text, caption->c_str(), placement.style, placement.x,
+                                      placement.y, placement.width, placement.height, owner, nullptr, module(), nullptr)
+                    : nullptr;
     if (!hwnd) {
         UnregisterClassW(name.text, module());
         object_table_release(g_windows, identity);

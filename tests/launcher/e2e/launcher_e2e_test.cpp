@@ -585,7 +585,8 @@ TEST(LauncherSave, PastedLineBreakNeverSplitsTheFile) {
 
 // Whatever the system's code page (ctest runs this case again under Cyrillic 1251), the names show
 // and save as the file's Windows-1252, and what 1252 lacks enters a field as its best-fit
-// character (Ł as L, ř as r) or not at all.
+// character (Ł as L, ř as r) or not at all, however it comes; an accent typed or pasted after its
+// letter is composed with it.
 TEST(LauncherCodePage, NamesShowAndSaveAsWindows1252) {
     const char* code_page = std::getenv("LAUNCHER_TEST_CODE_PAGE");
     ASSERT_TRUE(!code_page || GetACP() == static_cast<UINT>(std::atoi(code_page))) << "not at code page " << code_page;
@@ -601,11 +602,28 @@ TEST(LauncherCodePage, NamesShowAndSaveAsWindows1252) {
     ASSERT_TRUE(clipboard.ready());
     ASSERT_TRUE(launcher.to_foreground());
     ASSERT_TRUE(launcher.focus_by_click(kPlayer1Field));
-    ASSERT_TRUE(launcher.key(VK_END) && input_type(L"\u4E2D\u0141"));
-    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rgL")) << printable(launcher.text(kPlayer1Field));
+    ASSERT_TRUE(launcher.key(VK_END) && input_type(L"\u4E2D\u0141e\u0301"));
+    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rgL\xE9")) << printable(launcher.text(kPlayer1Field));
     ASSERT_TRUE(launcher.key_with_ctrl('V'));
-    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rgLr\x80")) << printable(launcher.text(kPlayer1Field));
-    names.player1_name = "J\xF6rgLr\x80";
+    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rgL\xE9r\x80")) << printable(launcher.text(kPlayer1Field));
+    // Shift+Insert in the middle is fitted too, and undo takes back the paste and its fitting as one.
+    ASSERT_TRUE(launcher.key(VK_HOME) && launcher.keys(VK_RIGHT, 2) && launcher.key(VK_INSERT, true));
+    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6r\x80rgL\xE9r\x80")) << printable(launcher.text(kPlayer1Field));
+    ASSERT_TRUE(launcher.key_with_ctrl('Z'));
+    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6rgL\xE9r\x80")) << printable(launcher.text(kPlayer1Field));
+    // The caret stays after what the paste left, counted without what it dropped.
+    ASSERT_TRUE(launcher.key(VK_HOME) && launcher.keys(VK_RIGHT, 2) && launcher.key(VK_INSERT, true));
+    ASSERT_TRUE(launcher.type("X"));
+    EXPECT_TRUE(launcher.wait_text(kPlayer1Field, "J\xF6r\x80XrgL\xE9r\x80"))
+        << printable(launcher.text(kPlayer1Field));
+    // A decomposed accent is stored composed.
+    ClipboardText decomposed(L" Jose\u0301");
+    ASSERT_TRUE(decomposed.ready());
+    ASSERT_TRUE(launcher.focus_by_click(kPlayer2Field));
+    ASSERT_TRUE(launcher.key(VK_END) && launcher.key_with_ctrl('V'));
+    EXPECT_TRUE(launcher.wait_text(kPlayer2Field, street + " Jos\xE9")) << printable(launcher.text(kPlayer2Field));
+    names.player1_name = "J\xF6r\x80XrgL\xE9r\x80";
+    names.player2_name = street + " Jos\xE9";
     EXPECT_EQ(save_and_cancel(launcher, session.folder, options_file_bytes(names)), 0u);
 }
 
