@@ -171,12 +171,8 @@ TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     EXPECT_NE(own.find(std::string("version=\"") + LAUNCHER_VERSION + ".0\""), std::string::npos) << own;
     // Aware of each monitor's display scale (version 2 where Windows has it), so that the system
     // stretches the window on no monitor.
-    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm<"),
-              std::string::npos)
-        << manifest;
-    EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
-                            "PerMonitorV2, PerMonitor<"),
-              std::string::npos)
+    EXPECT_NE(manifest.find("SMI/2005/WindowsSettings\">true/pm</dpiAware>"), std::string::npos) << manifest;
+    EXPECT_NE(manifest.find("SMI/2016/WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos)
         << manifest;
 
     // The version resource, which the file's Properties show: the project's version and names.
@@ -229,12 +225,11 @@ LONG font_height_at(int dpi, int start_dpi) {
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
     font.lfHeight = MulDiv(font.lfHeight, dpi, start_dpi);
     HFONT made = CreateFontIndirectW(&font);
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ previous = SelectObject(screen, made);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, made);
     TEXTMETRICW metrics = {};
-    GetTextMetricsW(screen, &metrics);
-    SelectObject(screen, previous);
-    ReleaseDC(nullptr, screen);
+    GetTextMetricsW(dc, &metrics);
+    DeleteDC(dc);
     DeleteObject(made);
     return metrics.tmHeight;
 }
