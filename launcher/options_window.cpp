@@ -11,7 +11,7 @@
 
 namespace {
 
-// Turns the 96-DPI layout into device pixels at the display's scale, read once per build.
+// Turns the 96-DPI layout into device pixels at a display scale.
 struct Scale {
     std::int32_t dpi;
     std::int32_t operator()(std::int32_t pixels) const { return scale_to_dpi(pixels, dpi); }
@@ -19,10 +19,9 @@ struct Scale {
 
 // The place for the window's outer top-left corner: the layout's own, unless the window would then
 // reach past the work area's right or bottom edge, as on a small screen or at a large scale.
-ScreenPoint window_place(const Scale& px) {
+ScreenPoint window_place(const Scale& px, const RECT& area) {
     RECT outer = {0, 0, px(kOptionsClientWidth), px(kOptionsClientHeight)};
     AdjustWindowRectEx(&outer, kOptionsWindowFlags, FALSE, 0);
-    const RECT area = desktop_work_area();
     return place_inside({px(kOptionsWindowPlace.x), px(kOptionsWindowPlace.y)}, outer.right - outer.left,
                         outer.bottom - outer.top, {area.left, area.top, area.right, area.bottom});
 }
@@ -57,12 +56,16 @@ std::string resolution_text(double width, double height) {
 }
 
 void options_window_build() {
-    const Scale px{desktop_dpi()};
-    const ScreenPoint place = window_place(px);
-    if (!window_open(kOptionsWindow, place.x, place.y, px(kOptionsClientWidth), px(kOptionsClientHeight),
+    // The window opens in the primary monitor's work area, at that monitor's scale.
+    const RECT area = desktop_work_area();
+    const Scale at_open{desktop_monitor_dpi({area.left, area.top})};
+    const ScreenPoint place = window_place(at_open, area);
+    if (!window_open(kOptionsWindow, place.x, place.y, at_open(kOptionsClientWidth), at_open(kOptionsClientHeight),
                      kOptionsWindowTitle, kOptionsWindowFlags))
         return;
     if (!control_list_select(window_handle(kOptionsWindow))) return;
+    // The controls at the scale the window has taken; the toolkit keeps them at its scale from here on.
+    const Scale px{window_dpi(kOptionsWindow)};
 
     for (const ControlPlace& control : kOptionsControls) {
         control_create(control, px);

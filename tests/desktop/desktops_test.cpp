@@ -127,12 +127,19 @@ FARPROC as_entry_point(Function function) {
 
 HMODULE WINAPI fake_load_library(LPCSTR name) {
     ++g_world.loads;
-    check(std::string(name) == "User32.DLL");
+    check(std::string(name) == "User32.DLL" || std::string(name) == "Shcore.dll");
     return g_world.library ? kLibrary : nullptr;
 }
 
 UINT WINAPI fake_get_dpi_for_system() {
     return 120;
+}
+UINT WINAPI fake_get_dpi_for_window(HWND) {
+    return 168;
+}
+HRESULT WINAPI fake_get_dpi_for_monitor(HMONITOR, int, UINT* x, UINT* y) {
+    *x = *y = 192;
+    return S_OK;
 }
 
 FARPROC WINAPI fake_get_proc_address(HMODULE module, LPCSTR name) {
@@ -143,6 +150,8 @@ FARPROC WINAPI fake_get_proc_address(HMODULE module, LPCSTR name) {
     if (wanted == "GetMonitorInfoA") return as_entry_point(fake_get_monitor_info);
     if (wanted == "EnumDisplayMonitors") return as_entry_point(fake_enum_display_monitors);
     if (wanted == "GetDpiForSystem") return as_entry_point(fake_get_dpi_for_system);
+    if (wanted == "GetDpiForWindow") return as_entry_point(fake_get_dpi_for_window);
+    if (wanted == "GetDpiForMonitor") return as_entry_point(fake_get_dpi_for_monitor);
     check(false);
     return nullptr;
 }
@@ -335,6 +344,16 @@ TEST_F(DesktopsTest, TheDisplayScaleIsTheSystemsOrElseTheScreens) {
     // A screen that knows no figure leaves the window at the plain scale, not collapsed to nothing.
     g_world.logical_dpi = 0;
     EXPECT_EQ(desktop_dpi(), 96);
+}
+
+// A window's own scale from Windows 10 on; its monitor's on 8.1; the system's before.
+TEST_F(DesktopsTest, AWindowsScaleIsItsOwnOrElseItsMonitorsOrElseTheSystems) {
+    EXPECT_EQ(desktop_window_dpi(nullptr), 168);
+    g_world.missing = {"GetDpiForWindow"};
+    EXPECT_EQ(desktop_window_dpi(nullptr), 192);
+    g_world.missing = {"GetDpiForWindow", "GetDpiForMonitor"};
+    EXPECT_EQ(desktop_window_dpi(nullptr), 120);
+    EXPECT_EQ(g_world.frees, g_world.loads);
 }
 
 TEST_F(DesktopsTest, WithNoDisplayOrNoMemoryThereIsNoDesktop) {

@@ -267,6 +267,18 @@ TEST_F(WindowEvents, CommandsTimersAndTrayMessagesBecomeEvents) {
     for (const SeenEvent& event : pump_until_idle(window)) EXPECT_NE(event.code, EV_TRAY);
 }
 
+// A new display scale moves, lays out and paints the window of the toolkit's own accord: its caller
+// hears of none of it, and the window keeps the scale.
+TEST_F(WindowEvents, ANewDisplayScaleRaisesNoEvent) {
+    HWND window = open(0);
+    ASSERT_NE(window, nullptr);
+    pump_until_idle(window);
+    RECT suggested = {40, 30, 520, 360};
+    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(window_dpi(0), 144);
+    EXPECT_EQ(codes_due(window), std::vector<std::int32_t>{});
+}
+
 // Posting WM_NULL is how another thread wakes a blocked wait: the wait ends with no event. Were it
 // to wait on, only the helper's mouse move a while later would end it.
 TEST_F(WindowEvents, PostedNullEndsABlockedWaitWithNoEvent) {

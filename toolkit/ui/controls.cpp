@@ -86,6 +86,7 @@ std::intptr_t control_create(std::int32_t number, std::int32_t x, std::int32_t y
     }
     control->window = window;
     control->kind = blueprint.kind;
+    control->placed = {x, y, width, height, window_dpi_of(control_context_list())};
     if (blueprint.before_attach) blueprint.before_attach(control, window);
 
     if ((control = control_find(*identity)) == nullptr) return 0;
@@ -94,8 +95,25 @@ std::intptr_t control_create(std::int32_t number, std::int32_t x, std::int32_t y
     SetWindowLongPtrA(window, GWLP_ID, *identity);
     SetPropA(window, CONTROL_NUMBER_PROPERTY, reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(*identity)));
     control->attached = true;
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(control_context_font()), TRUE);
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(window_font(control_context_list())), TRUE);
     return number == ANY_NUMBER ? *identity : reinterpret_cast<std::intptr_t>(window);
+}
+
+void control_rescale(HWND window, std::int32_t dpi, HFONT font) {
+    const LONG_PTR id = GetWindowLongPtrA(window, GWLP_ID);
+    const auto number = static_cast<std::int32_t>(id);
+    Control* control = id == number ? control_find(number) : nullptr;
+    if (!control || control->window != window || !control->attached || control->placed.dpi <= 0) return;
+    const ControlPlacement at = control->placed;
+    // A combo box sizes its fields by the font: the font first, then the place.
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    auto scaled = [&](std::int32_t pixels) { return static_cast<std::int32_t>(MulDiv(pixels, dpi, at.dpi)); };
+    if ((control = control_find(number)) == nullptr || control->window != window) return;
+    if (control->kind->place)
+        control->kind->place(control, scaled(at.x), scaled(at.y), scaled(at.width), scaled(at.height));
+    else
+        SetWindowPos(window, nullptr, scaled(at.x), scaled(at.y), scaled(at.width), scaled(at.height),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK control_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

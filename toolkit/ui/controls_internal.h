@@ -10,6 +10,16 @@
 
 struct ControlKind;
 
+// Where a control was placed: in its parent's client pixels at the scale the parent had then (0 for
+// a parent that is no toolkit window, whose scale the toolkit does not follow).
+struct ControlPlacement {
+    std::int32_t x;
+    std::int32_t y;
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t dpi;
+};
+
 // One slot of the control table.
 struct Control {
     HWND window;  // 0 marks an empty slot
@@ -20,6 +30,7 @@ struct Control {
     // Set together with the control-number property, which goes when the record does: the
     // window's own handling asks this instead of the platform.
     bool attached;
+    ControlPlacement placed;
 };
 
 // The kind codes, fixed by the design; a new kind takes a code of its own.
@@ -49,6 +60,8 @@ struct ControlKind {
     std::int32_t (*add_item_ex)(Control* control, std::int32_t position, const char* text, std::int32_t image,
                                 std::int32_t flags) = nullptr;
     void (*set_item_text)(Control* control, std::int32_t item, const char* text) = nullptr;
+    // Moves the control to a new place, for a kind whose window is not as high as the control.
+    void (*place)(Control* control, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) = nullptr;
 };
 
 extern const ControlKind LABEL_KIND;
@@ -86,6 +99,9 @@ std::optional<std::wstring> control_window_text(HWND window);
 void control_default_colours(Control* control, HWND window);
 // Their parent_message: no colour of their own, so the platform paints.
 LRESULT control_colour_message(Control* control, HWND parent, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The control whose window this is: its font, then its place at the new scale.
+void control_rescale(HWND window, std::int32_t dpi, HFONT font);
 
 LRESULT CALLBACK control_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK text_field_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

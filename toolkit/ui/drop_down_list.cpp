@@ -63,6 +63,12 @@ void set_closed_height(HWND window, std::int32_t height) {
     SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(height - g_frame_height, 1));
 }
 
+// The window keeps the open list's room; the closed height is the field's.
+void list_place(Control* control, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
+    SetWindowPos(control->window, nullptr, x, y, width, kOpenHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    set_closed_height(control->window, height);
+}
+
 }  // namespace
 
 const ControlKind DROP_DOWN_LIST_KIND = {
@@ -72,6 +78,7 @@ const ControlKind DROP_DOWN_LIST_KIND = {
     .set_state = list_set_state,
     .add_item = list_add_item_at,
     .set_item_text = list_set_item_text,
+    .place = list_place,
 };
 
 std::intptr_t list_create(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
@@ -90,6 +97,9 @@ std::intptr_t list_create(std::int32_t number, std::int32_t x, std::int32_t y, s
     };
     std::int32_t identity;
     std::intptr_t result = control_create(number, x, y, width, kOpenHeight, blueprint, &identity);
-    if (Control* control = result ? control_find(identity) : nullptr) set_closed_height(control->window, height);
+    if (Control* control = result ? control_find(identity) : nullptr) {
+        control->placed.height = height;
+        set_closed_height(control->window, height);
+    }
     return result;
 }

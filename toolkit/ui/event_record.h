@@ -44,6 +44,10 @@ bool event_record_start();
 void event_record_end();
 void event_queue_push(std::int32_t code, std::int32_t window);
 
+// While held, no event is queued: for handling that the toolkit does of its own accord, which its
+// caller is not to hear of. Gives the previous setting, to be put back afterwards.
+bool event_queue_hold(bool held);
+
 // A drop source announces a DropData block (from the toolkit's heap) before it sends or posts the
 // drop message that carries it; the event then owns it. A drop message carrying any other address
 // raises its event without data: an address that came in a message is never freed unannounced.

@@ -10,6 +10,7 @@
 namespace {
 
 EventRecord* g_events = nullptr;
+bool g_held = false;
 
 // Blocks announced by a drop source and not yet carried by a drop message.
 DropData* g_announced[8] = {};
@@ -91,7 +92,7 @@ void event_record_end() {
 
 void event_queue_push(std::int32_t code, std::int32_t window) {
     EventRecord* events = g_events;
-    if (!events) return;
+    if (!events || g_held) return;
     EventNode* tail = events->queue_tail;
     if (tail && tail->code == code && tail->window == window) return;
     auto* node = static_cast<EventNode*>(heap_alloc(sizeof(EventNode)));
@@ -103,6 +104,12 @@ void event_queue_push(std::int32_t code, std::int32_t window) {
     else
         events->queue_head = node;
     events->queue_tail = node;
+}
+
+bool event_queue_hold(bool held) {
+    const bool was_held = g_held;
+    g_held = held;
+    return was_held;
 }
 
 bool event_data_announce(DropData* block) {

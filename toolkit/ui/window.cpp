@@ -235,6 +235,7 @@ std::intptr_t window_open_owned(std::int32_t number, std::int32_t x, std::int32_
     record = window_find(identity);
     if (!record) return 0;
     record->min_or_max = (placement.style & kMinimizedOrMaximized) ? 1 : 0;
+    window_dpi_start(record);
     make_accelerators(record);
 
     if (controls) control_list_select(hwnd);
@@ -255,6 +256,7 @@ void window_close(std::int32_t number) {
     if ((record = window_find(number)) != nullptr) {
         heap_free(record->accel_entries);
         if (record->accel_table) DestroyAcceleratorTable(record->accel_table);
+        window_dpi_end(record);
     }
     object_table_release(g_windows, number);
 }

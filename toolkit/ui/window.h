@@ -22,5 +22,8 @@ std::intptr_t window_open_owned(std::int32_t number, std::int32_t x, std::int32_
                                 std::int32_t inner_height, const char* title, std::int32_t flags, HWND owner);
 void window_close(std::int32_t number);
 HWND window_handle(std::int32_t number);
+// The display scale the window is laid out at, in dots per inch: its monitor's when it opened, then
+// each new one it comes to. 0 when the number names no window.
+std::int32_t window_dpi(std::int32_t number);
 // End routine: closes every window.
 void windows_end();

@@ -14,6 +14,8 @@ struct WindowRecord {
     HACCEL accel_table;
     std::int32_t accel_count;
     std::int32_t min_or_max;  // 1 while minimised or maximised: a later restore raises EV_RESTORED
+    std::int32_t dpi;         // the display scale the window is laid out at
+    HFONT font;               // its controls' font, made for dpi; null where the stock font is
 };
 
 // Window property names. The window-number property holds the number + 1, so that 0 (no property)
@@ -38,6 +40,15 @@ std::int32_t window_number_of(HWND hwnd);
 // Drops the remembered answer of window_number_of.
 void window_number_forget();
 bool window_is_toolkit(HWND hwnd);
+
+// The window's scale and font, taken when it opens and released when it closes.
+void window_dpi_start(WindowRecord* record);
+void window_dpi_end(WindowRecord* record);
+// For the controls made in a window: its scale (0 for a window that is no toolkit window) and font.
+std::int32_t window_dpi_of(HWND window);
+HFONT window_font(HWND window);
+// WM_DPICHANGED to the toolkit window: its place, its controls and their font at the new scale.
+LRESULT window_dpi_change(std::int32_t number, WPARAM wParam, LPARAM lParam);
 
 LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT window_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

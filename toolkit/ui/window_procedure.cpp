@@ -171,6 +171,8 @@ LRESULT window_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORSTATIC:
         case CONTROL_PRIVATE:
             return control_forward(reinterpret_cast<HWND>(lParam), hwnd, message, wParam, lParam);
+        case WM_DPICHANGED:
+            return hwnd == toolkit_window ? window_dpi_change(number, wParam, lParam) : NOT_HANDLED;
         case TRAY_NOTIFY:
             PostMessageA(hwnd, TRAY_EVENT, wParam, lParam);
             return 0;

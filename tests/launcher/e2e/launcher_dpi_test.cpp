@@ -75,12 +75,7 @@ TEST(LauncherDisplayScale, TheLayoutScaledWithEveryTextWholeOnTheScreen) {
         SCOPED_TRACE("control " + std::to_string(want.id));
         HWND control = launcher.control(want.id);
         ASSERT_NE(control, nullptr);
-        const RECT rect = client_rect_of(control, window);
-        EXPECT_NEAR(rect.left, scaled(want.rect.left, dpi), 1);
-        EXPECT_NEAR(rect.top, scaled(want.rect.top, dpi), 1);
-        EXPECT_NEAR(rect.right, scaled(want.rect.right, dpi), 1);
-        // The closed list's height is the platform's field around the font, sized to come near it.
-        EXPECT_NEAR(rect.bottom, scaled(want.rect.bottom, dpi), want.id == kResolutionList ? 2 : 1);
+        EXPECT_TRUE(placed_at(control, window, want, dpi));
 
         const std::string class_name = want.class_name;
         // The credit line reaches past the window's edge at every scale; the window clips it.

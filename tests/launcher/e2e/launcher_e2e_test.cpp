@@ -174,10 +174,12 @@ TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     const std::string own = manifest.substr(0, manifest.find("/>", manifest.find("<assemblyIdentity")));
     EXPECT_NE(own.find("processorArchitecture=\"amd64\""), std::string::npos) << own;
     EXPECT_NE(own.find(std::string("version=\"") + LAUNCHER_VERSION + ".0\""), std::string::npos) << own;
-    // Aware of the system's display scale, so that the system does not stretch the window.
-    EXPECT_NE(manifest.find("WindowsSettings\">true</dpiAware>"), std::string::npos) << manifest;
-    // Made for Windows Vista, 7, 8, 8.1 and 10 or 11, and run with the rights of the user who starts it.
-    for (const char* entry : {"<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">",
+    // Aware of each monitor's display scale (version 2 where Windows has it), so that the system
+    // stretches the window on no monitor; made for Windows Vista, 7, 8, 8.1 and 10 or 11, and run
+    // with the rights of the user who starts it.
+    for (const char* entry : {"SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+                              "SMI/2016/WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>",
+                              "<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">",
                               "<supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\"/>",
                               "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>",
                               "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>",
@@ -224,6 +226,86 @@ TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     EXPECT_EQ(fixed->dwFileVersionLS, patch << 16);
     EXPECT_EQ(fixed->dwProductVersionMS, (major << 16) | minor);
     EXPECT_EQ(fixed->dwProductVersionLS, patch << 16);
+}
+
+// What the system tells a window that has come onto a monitor of another scale. Wine does not carry
+// the suggested rectangle across processes: it is put into the launcher's memory first.
+bool send_dpi_change(const Launcher& launcher, int dpi, const RECT& suggested) {
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, launcher.process_id());
+    if (!process) return false;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    DWORD_PTR answer = 0;
+    const bool sent = remote && WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr) &&
+                      SendMessageTimeoutW(launcher.window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                          reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 5000, &answer);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return sent;
+}
+
+// The height of the stock font's characters at a scale, from this process's own, made at `start_dpi`.
+LONG font_height_at(int dpi, int start_dpi) {
+    LOGFONTW font = {};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    font.lfHeight = MulDiv(font.lfHeight, dpi, start_dpi);
+    HFONT made = CreateFontIndirectW(&font);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, made);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    DeleteDC(dc);
+    DeleteObject(made);
+    return metrics.tmHeight;
+}
+
+TEST(LauncherLayout, ANewDisplayScaleLaysTheWindowOutAgainAndKeepsEveryValue) {
+    Session session({.options = kLoaded});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    HWND window = launcher.window();
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.focus_by_click(kPlayer2Field));
+    HDC screen = GetDC(nullptr);
+    const int start_dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    auto values = [&] {
+        std::string shown;
+        for (const ControlLayout& control : kOptionsLayout) shown += launcher.text(control.id) + "|";
+        return shown + std::to_string(launcher.list_selection()) + " " +
+               std::to_string(launcher.slider_position(kMusicSlider)) + " " +
+               std::to_string(launcher.slider_position(kSoundSlider)) + " focus " +
+               std::to_string(GetDlgCtrlID(launcher.focus()));
+    };
+    auto places = [&] {
+        std::string all;
+        for (const ControlLayout& control : kOptionsLayout)
+            all += describe(client_rect_of(launcher.control(control.id), window)) + " ";
+        return all;
+    };
+    const std::string before = values(), start_places = places();
+    RECT start = {};
+    GetWindowRect(window, &start);
+    RECT at144 = {0, 0, MulDiv(kClientSize.cx, 144, 96), MulDiv(kClientSize.cy, 144, 96)};
+    AdjustWindowRectEx(&at144, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)), FALSE, 0);
+    OffsetRect(&at144, 40 - at144.left, 30 - at144.top);
+
+    for (const auto& [dpi, suggested] : {std::pair{144, at144}, std::pair{96, start}}) {
+        SCOPED_TRACE("at " + std::to_string(dpi) + " DPI");
+        ASSERT_TRUE(send_dpi_change(launcher, dpi, suggested));
+        RECT frame = {};
+        GetWindowRect(window, &frame);
+        EXPECT_EQ(describe(frame), describe(suggested));
+        for (const ControlLayout& want : kOptionsLayout)
+            EXPECT_TRUE(placed_at(launcher.control(want.id), window, want, dpi));
+        EXPECT_EQ(launcher.ask(launcher.control(kResolutionList), CB_GETITEMHEIGHT, 0), font_height_at(dpi, start_dpi))
+            << "the list's items are as high as the font's characters";
+        EXPECT_EQ(values(), before);
+        // Back at the scale it started with, the window is exactly as it was.
+        if (dpi == start_dpi) {
+            EXPECT_EQ(places(), start_places);
+        }
+    }
+    EXPECT_EQ(launcher.cancel(), 0u);
 }
 
 TEST(LauncherLayout, TabAndShiftTabFollowTheTabStops) {

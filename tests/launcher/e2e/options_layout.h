@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "tests/launcher/e2e/launcher_driver.h"
@@ -46,6 +47,19 @@ inline RECT client_rect_of(HWND control, HWND window) {
     GetWindowRect(control, &rect);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+
+// Whether the control lies where the 96-DPI layout puts it at `dpi`, within a pixel; the closed
+// list's height is the platform's field around the font, sized to come within two.
+inline ::testing::AssertionResult placed_at(HWND control, HWND window, const ControlLayout& want, int dpi) {
+    const RECT rect = client_rect_of(control, window);
+    auto within = [dpi](LONG got, LONG at96, LONG slack) { return std::abs(got - MulDiv(at96, dpi, 96)) <= slack; };
+    if (control && within(rect.left, want.rect.left, 1) && within(rect.top, want.rect.top, 1) &&
+        within(rect.right, want.rect.right, 1) &&
+        within(rect.bottom, want.rect.bottom, want.id == kResolutionList ? 2 : 1))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "control " << want.id << " at (" << rect.left << ", " << rect.top << ")-("
+                                         << rect.right << ", " << rect.bottom << "), not at " << dpi << " DPI";
 }
 
 }  // namespace launcher_e2e
