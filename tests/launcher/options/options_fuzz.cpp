@@ -35,6 +35,14 @@ OsFile open_in_folder(const char* name, OsOpen mode) {
     return os_seam_platform().file_open((g_folder + name).c_str(), mode);
 }
 
+bool replace_in_folder(const char* from, const char* to) {
+    return os_seam_platform().file_replace((g_folder + from).c_str(), (g_folder + to).c_str());
+}
+
+bool remove_in_folder(const char* name) {
+    return os_seam_platform().file_remove((g_folder + name).c_str());
+}
+
 std::string load_and_save(const std::filesystem::path& file) {
     g_options = Options{};
     options_load();
@@ -52,6 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::filesystem::create_directory(folder.path() / "Data");
         g_folder = (folder.path() / "").string();
         os_seam().file_open = open_in_folder;
+        os_seam().file_replace = replace_in_folder;
+        os_seam().file_remove = remove_in_folder;
         return folder.path() / "Data" / "Optionen.txt";
     }();
 
