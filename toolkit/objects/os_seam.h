@@ -37,8 +37,9 @@ struct OsSeam {
     bool (*file_sync)(OsFile file);
     // False when the platform reports a failure, which may mean that written bytes were lost.
     bool (*file_close)(OsFile file);
-    // Puts the closed file from in the place of the file to, in one step and on the disk; an
-    // existing to keeps its attributes. False on failure, and both files are then as they were.
+    // Puts the closed file from in the place of the file to, in one step and on the disk (on
+    // Windows an existing to keeps its attributes, security and creation time). False on failure,
+    // and both files are then as they were.
     bool (*file_replace)(const char* from, const char* to);
     // False when the file could not be removed.
     bool (*file_remove)(const char* name);
