@@ -1,5 +1,7 @@
 #include "launcher/options.h"
 
+#include <utility>
+
 #include "launcher/rounding.h"
 #include "toolkit/files/file_channels.h"
 #include "toolkit/text/number_text.h"
@@ -25,32 +27,35 @@ void write_numbers() {
         file_write_line(kOptionsChannel, int_to_text(round_to_int64(g_options.*field)).c_str());
 }
 
-}  // namespace
-
-bool options_create_default() {
-    if (!file_create(kOptionsChannel, kOptionsFile)) return false;
-    file_write_line(kOptionsChannel, kDefaultPlayer1);
-    file_write_line(kOptionsChannel, kDefaultPlayer2);
+// The whole file or nothing: a new file beside it takes its place once written, so that a failure
+// at any step leaves the old file, or on a first run none, and the next start is a first run again.
+bool options_write(const std::string& player1_name, const std::string& player2_name) {
+    if (!file_replace(kOptionsChannel, kOptionsFile)) return false;
+    write_name(player1_name);
+    write_name(player2_name);
     write_numbers();
     return file_close(kOptionsChannel) != 0;
 }
 
+}  // namespace
+
+bool options_create_default() {
+    return options_write(kDefaultPlayer1, kDefaultPlayer2);
+}
+
 bool options_load() {
     if (!file_open_read(kOptionsChannel, kOptionsFile)) return false;
-    g_options.player1_name = file_read_line(kOptionsChannel);
-    g_options.player2_name = file_read_line(kOptionsChannel);
+    Options loaded{};
+    loaded.player1_name = file_read_line(kOptionsChannel);
+    loaded.player2_name = file_read_line(kOptionsChannel);
     for (double Options::*field : kNumberFields)
-        g_options.*field = static_cast<double>(text_to_int(file_read_line(kOptionsChannel).c_str()));
-    file_close(kOptionsChannel);
+        loaded.*field = static_cast<double>(text_to_int(file_read_line(kOptionsChannel).c_str()));
+    // A read that failed part-way gave empty lines for the rest, which are no settings.
+    if (!file_close(kOptionsChannel)) return false;
+    g_options = std::move(loaded);
     return true;
 }
 
 bool options_save() {
-    if (!file_open(kOptionsChannel, kOptionsFile)) return false;
-    write_name(g_options.player1_name);
-    write_name(g_options.player2_name);
-    write_numbers();
-    // A channel that lost bytes refuses the cut and reports it again at the close.
-    const bool cut = file_truncate(kOptionsChannel) != 0;
-    return file_close(kOptionsChannel) != 0 && cut;
+    return options_write(g_options.player1_name, g_options.player2_name);
 }

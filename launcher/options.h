@@ -13,6 +13,8 @@ struct Options {
     double aux3;
     double music_volume;
     double sound_volume;
+
+    bool operator==(const Options&) const = default;
 };
 
 // The process-wide record.
@@ -26,8 +28,9 @@ constexpr int kOptionsChannel = 1;
 constexpr const char* kDefaultPlayer1 = "Spieler1";
 constexpr const char* kDefaultPlayer2 = "Spieler2";
 
-// Each is true when the file could be opened and, for the writers, every byte of it went out;
-// file_last_error() then tells why not. A load that cannot open the file leaves the record as it was.
+// Each is true when the file could be read, or written whole; file_last_error() then tells why
+// not. A failed load leaves the record as it was, and a failed write the file, unless the file had
+// to be written over in place (its place refused to a new one) and that failed part-way.
 bool options_create_default();
 bool options_load();
 bool options_save();

@@ -116,6 +116,8 @@ OsFile open_refusing_read_write_create(const char* name, OsOpen mode) {
     return mode == OsOpen::read_write_create ? 0 : os_seam_platform().file_open(name, mode);
 }
 
+OsOpen g_failed_mode = OsOpen::read_existing;
+
 class ChannelTest : public ::testing::Test {
   protected:
     ~ChannelTest() override { file_buffer_size = 4096; }
@@ -355,6 +357,14 @@ TEST_F(ChannelTest, OpeningsCreateEmptyAndFail) {
         ASSERT_NE(file_create(3, name("full.txt").c_str()), 0);
         file_write_line(3, "new");
         file_close(3);
+        // When the second try fails too, for a reason of its own, the first one's is the one to tell.
+        os_seam().file_open = [](const char*, OsOpen mode) {
+            g_failed_mode = mode;
+            return OsFile{0};
+        };
+        os_seam().last_error = [] { return 100 + static_cast<std::uint32_t>(g_failed_mode); };
+        EXPECT_EQ(file_create(3, name("full.txt").c_str()), 0);
+        EXPECT_EQ(file_last_error(), 100 + static_cast<std::uint32_t>(OsOpen::read_write_create));
     }
     EXPECT_EQ(bytes("full.txt"), "new\r\n");
 }

@@ -24,6 +24,9 @@ constexpr std::size_t kLineChunk = 4096;
 // The seam moves at most this many bytes per call; longer texts go in pieces.
 constexpr std::size_t kLargestPiece = 1 << 30;
 
+// Appended to a file's name for the new file that is written beside it and then takes its place.
+constexpr char kBesideSuffix[] = ".new";
+
 constexpr std::int32_t kDirectionWrite = 0;
 constexpr std::int32_t kDirectionRead = 1;
 
@@ -40,6 +43,13 @@ struct FileChannel {
     // Bytes meant for the file did not reach it. What the file holds is no longer what the caller
     // wrote, so nothing more is written behind the gap and the file is not cut.
     bool lost_output;
+    // A read failed: the lines read so far are not all of the file, so nothing more is read.
+    bool lost_input;
+    // A channel that writes a file's whole new content: the file's name, then the name of the new
+    // file beside it, both on the private heap; null for every other channel.
+    char* replaced;
+    // The new content goes straight over the old file, because no new file could be made beside it.
+    bool in_place;
 };
 
 ObjectTable* g_channels = nullptr;
@@ -54,8 +64,15 @@ FileChannel* channel_find(std::int32_t channel) {
     return object_table_find<FileChannel>(g_channels, channel);
 }
 
+// The bytes read; 0 at the end of the file, and from a failed read on.
 std::int32_t os_read(FileChannel* channel, void* destination, std::int32_t count) {
+    if (channel->lost_input) return 0;
     std::int32_t done = os_seam().file_read(channel->handle, destination, count);
+    if (done < 0) {
+        failure_note();
+        channel->lost_input = true;
+        return 0;
+    }
     channel->os_position += done;
     return done;
 }
@@ -178,30 +195,116 @@ std::int64_t channel_write_bytes(FileChannel* channel, const char* text, std::si
     return written;
 }
 
-std::intptr_t channel_open(std::int32_t channel, const char* name, OsOpen mode) {
+// A replacing channel's names: the file's, then the new file's beside it. Null for no name.
+char* replace_names(const char* name) {
+    const std::size_t length = name ? std::strlen(name) : 0;
+    auto* names = length ? static_cast<char*>(heap_alloc(2 * length + 1 + sizeof kBesideSuffix)) : nullptr;
+    if (!names) return nullptr;
+    std::memcpy(names, name, length);
+    std::memcpy(names + length + 1, name, length);
+    std::memcpy(names + 2 * length + 1, kBesideSuffix, sizeof kBesideSuffix);
+    return names;
+}
+
+const char* beside_name(const char* names) {
+    return names + std::strlen(names) + 1;
+}
+
+// With replace, the channel writes a new file beside name that is to take its place.
+std::intptr_t channel_open(std::int32_t channel, const char* name, OsOpen mode, bool replace = false) {
     std::int32_t identity = 0;
     // Taking the slot closes a channel that held the number, before the new file is opened.
     auto* record = object_table_slot<FileChannel>(g_channels, channel, &identity);
     if (!record) return 0;
+    char* names = nullptr;
+    if (replace && !(names = replace_names(name))) {
+        object_table_release(g_channels, identity);
+        return 0;
+    }
     const OsSeam& os = os_seam();
-    OsFile handle = os.file_open(name, mode);
-    // The first try's reason stands: the second one's ("no such file" where a new file may not be
-    // made) would mislead.
-    if (!handle) failure_note();
-    // An existing file that may be written but not read can still be emptied and written.
-    if (!handle && mode == OsOpen::read_write_create) handle = os.file_open(name, OsOpen::write_truncate);
+    OsFile handle = os.file_open(names ? beside_name(names) : name, mode);
+    bool in_place = false;
     if (!handle) {
+        // The first try's reason stands: the second one's ("no such file" where a new file may
+        // not be made) would mislead.
+        failure_note();
+        if (names && os.error_means_refused(g_last_error)) {
+            // A folder in which files may be changed but not made: the new content goes over the old.
+            handle = os.file_open(name, OsOpen::write_existing);
+            in_place = true;
+        } else if (!names && mode == OsOpen::read_write_create) {
+            // An existing file that may be written but not read can still be emptied and written.
+            handle = os.file_open(name, OsOpen::write_truncate);
+        }
+    }
+    if (!handle) {
+        heap_free(names);
         object_table_release(g_channels, identity);
         return 0;
     }
     record->handle = handle;
     record->os_position = 0;  // every mode opens at the start of the file
     record->direction = kDirectionRead;
+    record->replaced = names;
+    record->in_place = in_place;
     if (file_buffer_size > 0) {
         record->buffer = static_cast<unsigned char*>(heap_alloc(static_cast<std::size_t>(file_buffer_size)));
         if (record->buffer) record->buffer_size = file_buffer_size;
     }
     return channel == ANY_NUMBER ? identity : handle;
+}
+
+// Cuts the file at the logical position.
+bool channel_cut(FileChannel* record) {
+    std::int64_t position = channel_position(record);
+    if (record->buffer) channel_drop_buffer(record);
+    // After a lost write the logical position lies beyond what reached the file: a cut there would
+    // pad the file with zeros or keep old bytes as if they were the caller's.
+    if (record->lost_output) return false;
+    // Cutting anywhere but at the logical position would destroy data. After pending output has
+    // gone out the OS file pointer is mostly there already; read-ahead puts it further on.
+    if ((record->os_position != position && os_seek(record, position, OsSeekFrom::begin) != position) ||
+        !os_seam().file_truncate(record->handle)) {
+        failure_note();
+        return false;
+    }
+    return true;
+}
+
+// Writes the bytes of the file from over those of the file to, from its start, and cuts it behind
+// them: the way to change a file whose place may not be taken. When the file cannot be opened, the
+// reason for which its place was refused stands.
+bool copy_over(const char* from, const char* to) {
+    const OsSeam& os = os_seam();
+    const OsFile target = os.file_open(to, OsOpen::write_existing);
+    if (!target) return false;
+    const OsFile source = os.file_open(from, OsOpen::read_existing);
+    bool whole = source != 0;
+    unsigned char piece[4096];
+    for (std::int32_t got = 0; whole && (got = os.file_read(source, piece, sizeof piece)) != 0;)
+        whole = got > 0 && os.file_write(target, piece, got) == got;
+    whole = whole && os.file_truncate(target) && os.file_sync(target);
+    if (!whole) failure_note();
+    if (source) os.file_close(source);
+    if (!os.file_close(target) && whole) {
+        failure_note();
+        whole = false;
+    }
+    return whole;
+}
+
+// Puts the closed new file of a replacing channel, whole, in the place of the old one; where the
+// platform refuses that, it is written over the old one. The new file goes in any case.
+bool replace_finish(const char* names, bool whole) {
+    const OsSeam& os = os_seam();
+    const char* beside = beside_name(names);
+    if (whole && os.file_replace(beside, names)) return true;
+    if (whole) {
+        failure_note();
+        whole = os.error_means_refused(g_last_error) && copy_over(beside, names);
+    }
+    os.file_remove(beside);
+    return whole;
 }
 
 // A line being read, on the private heap.
@@ -333,6 +436,10 @@ std::intptr_t file_create(std::int32_t channel, const char* name) {
     return channel_open(channel, name, OsOpen::read_write_create);
 }
 
+std::intptr_t file_replace(std::int32_t channel, const char* name) {
+    return channel_open(channel, name, OsOpen::read_write_create, true);
+}
+
 std::int64_t file_write_line(std::int32_t channel, const char* text) {
     FileChannel* record = channel_find(channel);
     if (!record) return 0;
@@ -419,20 +526,7 @@ std::string file_read_line(std::int32_t channel) {
 
 std::int32_t file_truncate(std::int32_t channel) {
     FileChannel* record = channel_find(channel);
-    if (!record) return 0;
-    std::int64_t position = channel_position(record);
-    if (record->buffer) channel_drop_buffer(record);
-    // After a lost write the logical position lies beyond what reached the file: a cut there would
-    // pad the file with zeros or keep old bytes as if they were the caller's.
-    if (record->lost_output) return 0;
-    // Cutting anywhere but at the logical position would destroy data. After pending output has
-    // gone out the OS file pointer is mostly there already; read-ahead puts it further on.
-    if ((record->os_position != position && os_seek(record, position, OsSeekFrom::begin) != position) ||
-        !os_seam().file_truncate(record->handle)) {
-        failure_note();
-        return 0;
-    }
-    return 1;
+    return record && channel_cut(record) ? 1 : 0;
 }
 
 std::int64_t file_position(std::int32_t channel) {
@@ -448,12 +542,27 @@ std::uint32_t file_seek(std::int32_t channel, std::int64_t position) {
 std::int32_t file_close(std::int32_t channel) {
     FileChannel* record = channel_find(channel);
     if (!record) return 0;
+    const OsSeam& os = os_seam();
+    // Written over the old content, the new one ends where its writing ended.
+    bool whole = !record->in_place || channel_cut(record);
     if (record->buffer) {
         file_flush(record);
         heap_free(record->buffer);
     }
-    const bool whole = !record->lost_output;
-    os_seam().file_close(record->handle);
+    whole = whole && !record->lost_output && !record->lost_input;
+    // A new content is on the disk before it takes the old one's place or counts as written.
+    if (whole && record->replaced && !os.file_sync(record->handle)) {
+        failure_note();
+        whole = false;
+    }
+    if (!os.file_close(record->handle) && whole) {
+        failure_note();
+        whole = false;
+    }
+    if (record->replaced) {
+        if (!record->in_place) whole = replace_finish(record->replaced, whole);
+        heap_free(record->replaced);
+    }
     object_table_release(g_channels, channel);
     return whole ? 1 : 0;
 }

@@ -20,11 +20,16 @@ int to_descriptor(OsFile file) {
     return static_cast<int>(file - 1);
 }
 
-OsFile posix_file_open(const char* name, OsOpen mode) {
-    // The toolkit's callers name files the Windows way ("Data\Optionen.txt").
+// The toolkit's callers name files the Windows way ("Data\Optionen.txt").
+std::string posix_path(const char* name) {
     std::string path = name ? name : "";
     for (char& c : path)
         if (c == '\\') c = '/';
+    return path;
+}
+
+OsFile posix_file_open(const char* name, OsOpen mode) {
+    const std::string path = posix_path(name);
     int flags = O_RDWR | O_CREAT;
     switch (mode) {
         case OsOpen::read_existing:
@@ -37,6 +42,9 @@ OsFile posix_file_open(const char* name, OsOpen mode) {
             break;
         case OsOpen::write_truncate:
             flags = O_WRONLY | O_TRUNC;
+            break;
+        case OsOpen::write_existing:
+            flags = O_WRONLY;
             break;
     }
     int descriptor = open(path.c_str(), flags | O_CLOEXEC, 0666);
@@ -57,7 +65,7 @@ std::int32_t posix_file_read(OsFile file, void* destination, std::int32_t count)
     do {
         done = read(to_descriptor(file), destination, static_cast<std::size_t>(count));
     } while (done < 0 && errno == EINTR);
-    return done < 0 ? 0 : static_cast<std::int32_t>(done);
+    return done < 0 ? -1 : static_cast<std::int32_t>(done);
 }
 
 // write() may stop short of a full disk and give the reason only when asked again: it is asked
@@ -86,8 +94,32 @@ bool posix_file_truncate(OsFile file) {
     return position >= 0 && ftruncate(to_descriptor(file), position) == 0;
 }
 
-void posix_file_close(OsFile file) {
-    close(to_descriptor(file));
+bool posix_file_sync(OsFile file) {
+    return fsync(to_descriptor(file)) == 0;
+}
+
+bool posix_file_close(OsFile file) {
+    return close(to_descriptor(file)) == 0;
+}
+
+bool posix_file_replace(const char* from, const char* to) {
+    const std::string new_path = posix_path(from);
+    const std::string old_path = posix_path(to);
+    if (rename(new_path.c_str(), old_path.c_str()) != 0) return false;
+    // The new name reaches the disk with its folder. The file is in its place already, whether or
+    // not the folder can be synced.
+    const std::string::size_type slash = old_path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : old_path.substr(0, slash + 1);
+    const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        fsync(descriptor);
+        close(descriptor);
+    }
+    return true;
+}
+
+bool posix_file_remove(const char* name) {
+    return unlink(posix_path(name).c_str()) == 0;
 }
 
 // malloc has no heaps of its own: each block carries a header that links it into its heap, so
@@ -178,10 +210,15 @@ bool posix_error_means_missing(std::uint32_t code) {
     return code == ENOENT || code == ENOTDIR;
 }
 
+bool posix_error_means_refused(std::uint32_t code) {
+    return code == EACCES || code == EPERM || code == EBUSY;
+}
+
 constexpr OsSeam kPlatform = {
-    posix_file_open,    posix_file_read,   posix_file_write,          posix_file_seek,    posix_file_truncate,
-    posix_file_close,   posix_heap_create, posix_heap_alloc,          posix_heap_realloc, posix_heap_free,
-    posix_heap_destroy, posix_last_error,  posix_error_means_missing,
+    posix_file_open,           posix_file_read,           posix_file_write,   posix_file_seek,    posix_file_truncate,
+    posix_file_sync,           posix_file_close,          posix_file_replace, posix_file_remove,  posix_heap_create,
+    posix_heap_alloc,          posix_heap_realloc,        posix_heap_free,    posix_heap_destroy, posix_last_error,
+    posix_error_means_missing, posix_error_means_refused,
 };
 
 OsSeam g_seam = kPlatform;

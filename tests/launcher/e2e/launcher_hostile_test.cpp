@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,15 @@ std::optional<DWORD> save_refused_then_cancel(Launcher& launcher, const GameFold
                                    folder.options_path(), code));
     return launcher.cancel();
 }
+
+// The names in the game's "Data" folder: a save leaves nothing there but the options file.
+std::vector<std::string> data_files(const GameFolder& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "Data"))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+const std::vector<std::string> kOnlyOptions = {"Optionen.txt"};
 
 constexpr const char* kNotCreated = "Die Einstellungen konnten im Ordner \"Data\" nicht angelegt werden.";
 constexpr const char* kDefaultsShown = "Das Fenster zeigt die Standardwerte.";
@@ -135,10 +145,12 @@ TEST(LauncherHostile, OptionsFileOpenElsewhereForReadingOnly) {
     }
     CloseHandle(reader);
     EXPECT_EQ(folder.options(), kOptions);
+    EXPECT_EQ(data_files(folder), kOnlyOptions);
 }
 
 TEST(LauncherHostile, OptionsFileHeldOpenForWritingAndShared) {
-    // As a game, a virus scanner or a sync client holds it: the launcher loads it as it is.
+    // As a game, a virus scanner or a sync client holds it: the launcher loads it as it is, and as
+    // it may not take the file's place, saves over it.
     GameFolder folder({.options = kOptions});
     ASSERT_TRUE(folder.ready());
     std::unique_ptr<void, decltype(&CloseHandle)> held(
@@ -150,8 +162,11 @@ TEST(LauncherHostile, OptionsFileHeldOpenForWritingAndShared) {
     ASSERT_TRUE(launcher.wait_window());
     ASSERT_EQ(launcher.text(kPlayer1Field), "Anna");
     EXPECT_EQ(launcher.list_items().back(), "1024*768");
-    EXPECT_EQ(save_refused_then_cancel(launcher, folder, ERROR_SHARING_VIOLATION), 0u);
-    EXPECT_EQ(folder.options(), kOptions);
+    ASSERT_TRUE(launcher.to_foreground());
+    ASSERT_TRUE(launcher.choose_with_keyboard(2));
+    EXPECT_EQ(save_then_cancel(launcher), 0u);
+    EXPECT_EQ(folder.options(), options_file_bytes({.screen_width = "800", .screen_height = "600"}));
+    EXPECT_EQ(data_files(folder), kOnlyOptions);
 }
 
 TEST(LauncherHostile, HundredMegabytesWithoutLineBreak) {

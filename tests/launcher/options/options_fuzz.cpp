@@ -1,7 +1,9 @@
 // Any bytes as the options file: loading and saving them must give exactly nine lines, each ended
 // by CR LF, and loading and saving that file again must give the same bytes.
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -35,6 +37,22 @@ OsFile open_in_folder(const char* name, OsOpen mode) {
     return os_seam_platform().file_open((g_folder + name).c_str(), mode);
 }
 
+// The bytes of the file are what counts here, not that they reach the disk: a rename and no
+// flushes keep the fuzzer fast.
+std::string posix_name(const char* name) {
+    std::string path = g_folder + name;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+bool replace_in_folder(const char* from, const char* to) {
+    return std::rename(posix_name(from).c_str(), posix_name(to).c_str()) == 0;
+}
+
+bool remove_in_folder(const char* name) {
+    return os_seam_platform().file_remove((g_folder + name).c_str());
+}
+
 std::string load_and_save(const std::filesystem::path& file) {
     g_options = Options{};
     options_load();
@@ -52,6 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::filesystem::create_directory(folder.path() / "Data");
         g_folder = (folder.path() / "").string();
         os_seam().file_open = open_in_folder;
+        os_seam().file_replace = replace_in_folder;
+        os_seam().file_remove = remove_in_folder;
+        os_seam().file_sync = [](OsFile) { return true; };
         return folder.path() / "Data" / "Optionen.txt";
     }();
 

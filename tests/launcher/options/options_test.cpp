@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/files/file_test_support.h"
 #include "tests/support/options_file.h"
@@ -110,7 +113,7 @@ TEST_F(OptionsTest, SaveKeepsNineLinesAndCutsTheRest) {
     EXPECT_EQ(file(), "A\r\nBert\r\n1\r\n0\r\n640\r\n768\r\n0\r\n10\r\n20\r\n");
 }
 
-// A full disk: the save's one write takes half of its bytes and fails. No cut may follow.
+// A full disk: the save's one write takes half of its bytes and fails. The file keeps its bytes.
 TEST_F(OptionsTest, SaveThatStopsPartWayReportsItAndCutsNothing) {
     const std::string old = "Anna\r\nBert\r\n1\r\n0\r\n1024\r\n768\r\n0\r\n10\r\n20\r\nextra line\r\n";
     put(old);
@@ -123,8 +126,114 @@ TEST_F(OptionsTest, SaveThatStopsPartWayReportsItAndCutsNothing) {
     const bool saved = options_save();
     os_seam() = platform;
     EXPECT_FALSE(saved);
-    // Of the save's 45 bytes, 22 went out over the old ones; a cut would have ended the file at 45.
-    EXPECT_EQ(file(), "Annabelle\r\nBert\r\n1\r\n0\r" + old.substr(22));
+    EXPECT_EQ(file(), old);
+}
+
+// The codes of the failures that the patched seam plants: a refusal of a new file or of the file's
+// place ("?" in the rows below), and any other failure ("!").
+constexpr std::uint32_t kRefused = 0x7E570001;
+constexpr std::uint32_t kBroken = 0x7E570002;
+
+const char* g_row = "";  // the calls of the row still to come
+std::string g_calls;     // the calls made, marked as in the row
+std::uint32_t g_error = 0;
+
+// Logs a call of the seam; true when the row has it fail.
+bool planted(const std::string& call) {
+    const std::size_t length = std::strcspn(g_row, " ");
+    const std::string planned(g_row, length);
+    g_row += length + (g_row[length] ? 1 : 0);
+    const bool fails = planned.size() == call.size() + 1 && planned.starts_with(call);
+    if (fails) g_error = planned.back() == '?' ? kRefused : kBroken;
+    g_calls += (g_calls.empty() ? "" : " ") + (fails ? planned : call);
+    return fails;
+}
+
+// A write that fails takes half of its bytes, as on a full disk.
+OsSeam faulty_seam() {
+    OsSeam os = os_seam_platform();
+    os.file_open = [](const char* name, OsOpen mode) {
+        return planted("open") ? 0 : os_seam_platform().file_open(name, mode);
+    };
+    os.file_read = [](OsFile file, void* destination, std::int32_t count) {
+        return planted("read") ? -1 : os_seam_platform().file_read(file, destination, count);
+    };
+    os.file_write = [](OsFile file, const void* source, std::int32_t count) {
+        return os_seam_platform().file_write(file, source, planted("write") ? count / 2 : count);
+    };
+    os.file_truncate = [](OsFile file) { return !planted("truncate") && os_seam_platform().file_truncate(file); };
+    os.file_sync = [](OsFile file) { return !planted("sync") && os_seam_platform().file_sync(file); };
+    os.file_close = [](OsFile file) { return os_seam_platform().file_close(file) && !planted("close"); };
+    os.file_replace = [](const char* from, const char* to) {
+        return !planted("replace") && os_seam_platform().file_replace(from, to);
+    };
+    os.file_remove = [](const char* name) { return !planted("remove") && os_seam_platform().file_remove(name); };
+    os.last_error = [] { return g_error; };
+    os.error_means_refused = [](std::uint32_t code) { return code == kRefused; };
+    return os;
+}
+
+// Each call of the seam in turn fails. The file then holds its old bytes, or on a first run there is
+// none, and nothing else is left in the folder; the reason told is the first failure's, and after
+// it nothing more is written, synced or replaced. Where the platform refuses a new file or the
+// file's place, the new bytes go over the old ones. A read that fails part-way fails the load.
+TEST_F(OptionsTest, EveryFailureLeavesTheFileOldOrNewAndNothingElse) {
+    enum class Step { save, first_run, load };
+    const std::pair<Step, const char*> rows[] = {
+        {Step::save, "open write write sync close replace"},
+        {Step::save, "open!"},
+        {Step::save, "open write! close remove"},
+        {Step::save, "open write write! close remove"},
+        {Step::save, "open write write sync! close remove"},
+        {Step::save, "open write write sync close! remove"},
+        {Step::save, "open write write sync close replace! remove"},
+        {Step::save, "open? open write write truncate sync close"},
+        {Step::save, "open? open!"},
+        {Step::save,
+         "open write write sync close replace? open open read write read write read truncate sync close close remove"},
+        {Step::save, "open write write sync close replace? open! remove"},
+        {Step::first_run, "open write sync close replace"},
+        {Step::first_run, "open!"},
+        {Step::first_run, "open write! close remove"},
+        {Step::first_run, "open write sync! close remove"},
+        {Step::first_run, "open write sync close! remove"},
+        {Step::first_run, "open write sync close replace! remove"},
+        {Step::first_run, "open? open!"},
+        {Step::load, "open read read! close"},
+    };
+    // The old file is the longer one, so that new bytes written over it must be followed by a cut.
+    const std::string old = options_file_bytes({.player1_name = std::string(9000, 'o')});
+    const Options before = {std::string(3000, 'A'), std::string(3000, 'B'), 1, 0, 1366, 768, 0, 100, 100};
+    const std::string saved = options_file_bytes({.player1_name = before.player1_name,
+                                                  .player2_name = before.player2_name,
+                                                  .screen_width = "1366",
+                                                  .music_volume = "100",
+                                                  .sound_volume = "100"});
+    for (const auto& [step, calls] : rows) {
+        SCOPED_TRACE(calls);
+        std::filesystem::remove(file_);
+        if (step != Step::first_run) put(old);
+        g_options = before;
+        g_row = calls;
+        g_calls.clear();
+        os_seam() = faulty_seam();
+        const bool done = step == Step::save        ? options_save()
+                          : step == Step::first_run ? options_create_default()
+                                                    : options_load();
+        os_seam() = os_seam_platform();
+        EXPECT_EQ(g_calls, calls);
+        EXPECT_EQ(done, !std::strchr(calls, '!'));
+        if (!done) {
+            EXPECT_EQ(file_last_error(), *std::strpbrk(calls, "!?") == '?' ? kRefused : kBroken);
+        }
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(file_.parent_path()))
+            names.push_back(entry.path().filename().string());
+        const bool none = step == Step::first_run && !done;
+        EXPECT_EQ(names, none ? std::vector<std::string>{} : std::vector<std::string>{"Optionen.txt"});
+        EXPECT_EQ(file(), step == Step::first_run ? (done ? first_run_file() : "") : done ? saved : old);
+        EXPECT_EQ(g_options, before);
+    }
 }
 
 TEST_F(OptionsTest, NegativeNumbersAndSpacedNamesSurvive) {
