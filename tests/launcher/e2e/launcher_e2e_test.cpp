@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +43,25 @@ std::string describe(const RECT& rect) {
     char text[96];
     std::snprintf(text, sizeof text, "(%ld, %ld) %ld x %ld", static_cast<long>(rect.left), static_cast<long>(rect.top),
                   static_cast<long>(rect.right - rect.left), static_cast<long>(rect.bottom - rect.top));
+    return text;
+}
+
+// The name that the platform's accessibility layer gives a window, in Windows-1252. MinGW's import
+// library hands IID_IAccessible out as code, not as data: the GUID is spelt out here.
+std::string accessible_name(HWND window) {
+    static const GUID kIAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, kIAccessible, reinterpret_cast<void**>(&object))))
+        return "<no accessible object>";
+    VARIANT self = {};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    const bool named = object->get_accName(self, &name) == S_OK && name;
+    object->Release();
+    char text[256] = "<no name>";
+    if (named) text[WideCharToMultiByte(1252, 0, name, -1, text, sizeof text - 1, nullptr, nullptr)] = '\0';
+    SysFreeString(name);
     return text;
 }
 
@@ -84,6 +104,21 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
     std::vector<int> expected_order;
     for (const ControlLayout& control : expected) expected_order.push_back(control.id);
     EXPECT_EQ(order, expected_order) << "the window's children, by identifier, in creation order";
+    // Each label lies just before the control that it names for the accessibility layer.
+    const std::pair<int, const char*> named[] = {{kPlayer1Field, "Spieler 1"},
+                                                 {kPlayer2Field, "Spieler 2"},
+                                                 {kResolutionList, "Aufl\xF6sung"},
+                                                 {kMusicSlider, "Musik"},
+                                                 {kSoundSlider, "Sounds"}};
+    for (auto [id, label] : named) {
+        HWND before = GetWindow(launcher.control(id), GW_HWNDPREV);
+        GetClassNameA(before, class_name, sizeof class_name);
+        EXPECT_EQ(std::string(class_name) + " " + launcher.text(before), std::string("Static ") + label) << id;
+        // Wine's accessibility layer names only text fields so.
+        if (id == kPlayer1Field || id == kPlayer2Field) {
+            EXPECT_EQ(accessible_name(launcher.control(id)), label);
+        }
+    }
 
     for (const ControlLayout& want : expected) {
         SCOPED_TRACE("control " + std::to_string(want.id));
@@ -334,6 +369,57 @@ TEST(LauncherLeave, AltF4EndsWithoutSavingAfterSliderMovesAndTyping) {
     ASSERT_TRUE(press_alt_f4());
     EXPECT_EQ(launcher.wait_exit(), 0u);
     EXPECT_EQ(session.folder.options(), kBase);
+}
+
+// As in every Windows dialog: the first name takes typing at once, Enter presses "Speichern" or the
+// focused button, Escape "Abbrechen", but an opened list takes Escape for itself.
+TEST(LauncherKeys, TypingAtOnceEnterAndEscape) {
+    {
+        Session session({.options = kBase});
+        ASSERT_TRUE(session.ready());
+        Launcher& launcher = *session.launcher;
+        auto framed = [&](int id) {
+            return (GetWindowLongPtrA(launcher.control(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        };
+        EXPECT_TRUE(framed(kSaveButton)) << "the default button shows no default frame";
+        ASSERT_TRUE(launcher.to_foreground() && launcher.type("Carla"));
+        ASSERT_TRUE(launcher.wait_text(kPlayer1Field, "Carla"));
+        const std::string saved = options_file_bytes({.player1_name = "Carla"});
+        ASSERT_TRUE(launcher.key(VK_RETURN));
+        EXPECT_TRUE(launcher.wait_saved(session.folder, kBase, saved));
+        auto dropped = [&] { return launcher.ask(launcher.control(kResolutionList), CB_GETDROPPEDSTATE) != 0; };
+        ASSERT_TRUE(launcher.click(kResolutionList) && launcher.wait_handled(dropped));
+        ASSERT_TRUE(launcher.key(VK_ESCAPE));
+        EXPECT_TRUE(launcher.wait_handled([&] { return !dropped(); }));
+        ASSERT_TRUE(launcher.focus_by_tab(kCancelButton));
+        EXPECT_TRUE(launcher.wait_handled([&] { return framed(kCancelButton) && !framed(kSaveButton); }))
+            << "the focused button shows no default frame";
+        ASSERT_TRUE(launcher.key(VK_RETURN));
+        EXPECT_EQ(launcher.wait_exit(), 0u);
+        EXPECT_EQ(session.folder.options(), saved);
+    }
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    ASSERT_TRUE(session.launcher->to_foreground() && session.launcher->type("Dora"));
+    ASSERT_TRUE(session.launcher->wait_text(kPlayer1Field, "Dora") && session.launcher->key(VK_ESCAPE));
+    EXPECT_EQ(session.launcher->wait_exit(), 0u);
+    EXPECT_EQ(session.folder.options(), kBase);
+}
+
+// Another window active for a while, the launcher's focus is back where the player left it.
+TEST(LauncherKeys, TheFocusComesBackAfterASwitch) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground() && launcher.focus_by_tab(kMusicSlider));
+    HWND other = CreateWindowExA(0, "Edit", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
+                                 nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    const bool back = bring_to_foreground(other) && launcher.to_foreground();
+    DestroyWindow(other);
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(launcher.wait_focus(kMusicSlider));
+    EXPECT_EQ(launcher.cancel(), 0u);
 }
 
 TEST(LauncherLeave, AbbrechenEndsWithoutSavingAfterSliderMoves) {
