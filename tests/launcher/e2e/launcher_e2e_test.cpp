@@ -375,7 +375,8 @@ TEST(LauncherKeys, TypingAtOnceEnterAndEscape) {
             return (GetWindowLongPtrA(launcher.control(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
         };
         EXPECT_TRUE(framed(kSaveButton)) << "the default button shows no default frame";
-        ASSERT_TRUE(launcher.to_foreground() && launcher.type("Carla") && launcher.wait_text(kPlayer1Field, "Carla"));
+        ASSERT_TRUE(launcher.to_foreground() && launcher.type("Carla"));
+        ASSERT_TRUE(launcher.wait_text(kPlayer1Field, "Carla")) << "typed at once after the start";
         if (leave == VK_RETURN) {
             ASSERT_TRUE(launcher.key(VK_RETURN));
             EXPECT_TRUE(launcher.wait_saved(session.folder, kBase, saved));
