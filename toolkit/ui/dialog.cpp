@@ -73,10 +73,11 @@ bool dialog_key(HWND active_window, const MSG* message) {
     if (!record || GetCapture()) return false;
     const std::int32_t stored = key == VK_ESCAPE ? record->cancel_button : record->default_button;
     HWND focus = GetFocus();
-    // A control that asks for the key gets it, as in a dialog: a multi-line field, an opened list
-    // (DLGC_WANTMESSAGE is also DLGC_WANTALLKEYS).
-    if (focus && (GetPropA(focus, SHORTCUT_ENTRY_PROPERTY) ||
-                  (SendMessageW(focus, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(message)) & DLGC_WANTMESSAGE)))
+    // A control that wants every key (a multi-line field) gets these too, as in a dialog. Asked
+    // without the message: given one, Wine's text field takes itself to be in a dialog from then on
+    // and answers Enter itself with a command to its parent.
+    if (focus &&
+        (GetPropA(focus, SHORTCUT_ENTRY_PROPERTY) || (SendMessageW(focus, WM_GETDLGCODE, key, 0) & DLGC_WANTALLKEYS)))
         return false;
     HWND button =
         key == VK_RETURN && is_push_button(focus) && IsChild(active_window, focus) ? focus : button_window(stored);
