@@ -94,7 +94,7 @@ void dialog_activate(WindowRecord* record, WPARAM state) {
         HWND focus = GetFocus();
         if (focus && IsChild(window, focus)) record->focus = focus;
     } else if (HIWORD(state) == 0 && record->focus && IsChild(window, record->focus)) {
-        // Not while minimised, where the platform keeps the focus on the window itself.
+        // Not while minimised: the platform's own activation leaves a minimised window's focus alone too.
         SetFocus(record->focus);
     }
 }
