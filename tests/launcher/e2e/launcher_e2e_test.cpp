@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 #include <oleacc.h>
+#include <oleauto.h>
 
 #include <gtest/gtest.h>
 
