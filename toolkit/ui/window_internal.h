@@ -13,11 +13,11 @@ struct WindowRecord {
     ACCEL* accel_entries;
     HACCEL accel_table;
     std::int32_t accel_count;
-    std::int32_t min_or_max;  // 1 while minimised or maximised: a later restore raises EV_RESTORED
-    HWND focus;               // the control that gets the focus back when the window is activated
+    HWND focus;  // the control that gets the focus back when the window is activated
     // The buttons that Enter and Escape press, as control number + 1: 0 (ANY_NUMBER + 1) is none.
     std::int32_t default_button;
     std::int32_t cancel_button;
+    std::int32_t min_or_max;  // 1 while minimised or maximised: a later restore raises EV_RESTORED
 };
 
 // Window property names. The window-number property holds the number + 1, so that 0 (no property)
