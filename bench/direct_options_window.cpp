@@ -100,7 +100,8 @@ void direct_build_controls() {
                                  reinterpret_cast<LPARAM>(kResolutions[item].text));
                 break;
             case OptionsControlKind::button:
-                control("Button", 0, kButton, number, x, y, width, height, place.text);
+                control("Button", 0, number == kOptionsDefaultButton ? kButton | BS_DEFPUSHBUTTON : kButton, number, x,
+                        y, width, height, place.text);
                 break;
             case OptionsControlKind::slider:
                 (number == kMusicSlider ? music : sound) = slider(number, x, y, width, height);
@@ -117,4 +118,8 @@ void direct_build_controls() {
     }
     SendMessageA(music, TBM_SETPOS, TRUE, kVolumeMaximum);
     SendMessageA(sound, TBM_SETPOS, TRUE, kVolumeMaximum);
+    // The first name starts with the focus and its text selected, as in the launcher.
+    HWND first = GetDlgItem(g_window, kPlayer1Field);
+    SendMessageA(first, EM_SETSEL, 0, -1);
+    SetFocus(first);
 }

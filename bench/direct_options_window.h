@@ -1,8 +1,9 @@
 #pragma once
 // The launcher's window built with plain platform calls: the same window, the same controls with
 // the same classes, styles, places, texts and font, the same list items and slider ranges, in the
-// same order; no toolkit, no options file. The layout, control numbers and list items are the
-// launcher's own tables. Shared by the direct program and the start-up split.
+// same order, the same default button and the focus on the first name; no toolkit, no options
+// file. The layout, control numbers and list items are the launcher's own tables. Shared by the
+// direct program and the start-up split.
 
 #include <windows.h>
 

@@ -7,6 +7,7 @@
 #include "toolkit/desktop/display_scale.h"
 #include "toolkit/text/number_text.h"
 #include "toolkit/ui/controls.h"
+#include "toolkit/ui/dialog.h"
 #include "toolkit/ui/window.h"
 
 namespace {
@@ -83,4 +84,8 @@ void options_window_build() {
     // A hand-edited volume may lie far outside the slider's range: saturate, the slider clamps.
     control_set_state(kMusicSlider, round_to_int32(g_options.music_volume));
     control_set_state(kSoundSlider, round_to_int32(g_options.sound_volume));
+
+    window_dialog_buttons(kOptionsWindow, kOptionsDefaultButton, kOptionsCancelButton);
+    // A player can type the first name at once.
+    window_focus_first(kOptionsWindow);
 }

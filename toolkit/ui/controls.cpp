@@ -123,6 +123,7 @@ LRESULT CALLBACK control_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     Control* control = control_find(number);
     if (!control || control->window != hwnd) return DefWindowProcW(hwnd, message, wParam, lParam);
     LRESULT result = CallWindowProcW(control->previous_procedure, hwnd, message, wParam, lParam);
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS) dialog_focus_moved(hwnd, message, wParam);
     if (message == WM_NCDESTROY) {
         control = control_find(number);
         if (control && control->window == hwnd) {

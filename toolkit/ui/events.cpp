@@ -54,6 +54,7 @@ void dispatch(MSG* message) {
         HWND active = GetActiveWindow();
         HACCEL table = window_accelerators(active);
         if (table && TranslateAcceleratorW(active, table, message)) return;
+        if (dialog_key(active, message)) return;
     }
     TranslateMessage(message);
     DispatchMessageW(message);

@@ -94,8 +94,16 @@ void focus_step(bool backward) {
     const std::vector<HWND> list = candidates(root);
     HWND next = backward ? focus_backward(list, current) : focus_forward(list, current);
     if (!next) return;
-    // As the platform's dialog manager does: a text field reached by the keyboard has its whole
-    // text selected, so that typing replaces it. A click still puts the caret where it lands.
-    if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(next, EM_SETSEL, 0, -1);
+    focus_select_text(next);
     SetFocus(next);
+}
+
+HWND focus_first(HWND root) {
+    return focus_forward(candidates(root), nullptr);
+}
+
+// As the platform's dialog manager does: a text field reached by the keyboard has its whole text
+// selected, so that typing replaces it. A click still puts the caret where it lands.
+void focus_select_text(HWND control) {
+    if (SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(control, EM_SETSEL, 0, -1);
 }

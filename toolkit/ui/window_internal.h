@@ -13,6 +13,10 @@ struct WindowRecord {
     ACCEL* accel_entries;
     HACCEL accel_table;
     std::int32_t accel_count;
+    HWND focus;  // the control that gets the focus back when the window is activated
+    // The buttons that Enter and Escape press, as control number + 1: 0 (ANY_NUMBER + 1) is none.
+    std::int32_t default_button;
+    std::int32_t cancel_button;
     std::int32_t min_or_max;  // 1 while minimised or maximised: a later restore raises EV_RESTORED
     std::int32_t dpi;         // the display scale the window is laid out at
     HFONT font;               // its controls' font, made for dpi; null where the stock font is
@@ -55,3 +59,14 @@ LRESULT window_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT control_forward(HWND control, HWND parent, UINT message, WPARAM wParam, LPARAM lParam);
 HACCEL window_accelerators(HWND active_window);
 void focus_step(bool backward);
+// The first control of root that Tab would give the focus to, or null.
+HWND focus_first(HWND root);
+// Selects a text field's whole text, as the keyboard's way into it does.
+void focus_select_text(HWND control);
+
+// Enter or Escape pressed in the active toolkit window: true when it pressed a button.
+bool dialog_key(HWND active_window, const MSG* message);
+// WM_ACTIVATE: the focus is remembered on leaving and given back on coming back.
+void dialog_activate(WindowRecord* record, WPARAM state);
+// A control's WM_SETFOCUS or WM_KILLFOCUS (other: the window that lost or gets the focus).
+void dialog_focus_moved(HWND control, UINT message, WPARAM other);

@@ -140,6 +140,7 @@ LRESULT window_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE) event_queue_push(EV_ACTIVATED, number);
+            if (record && hwnd == toolkit_window) dialog_activate(record, wParam);
             return 1;
         case WM_ERASEBKGND:
             event_queue_push(EV_REPAINT, number);

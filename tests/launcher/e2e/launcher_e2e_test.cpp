@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
+#include <oleauto.h>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +44,23 @@ std::string describe(const RECT& rect) {
     char text[96];
     std::snprintf(text, sizeof text, "(%ld, %ld) %ld x %ld", static_cast<long>(rect.left), static_cast<long>(rect.top),
                   static_cast<long>(rect.right - rect.left), static_cast<long>(rect.bottom - rect.top));
+    return text;
+}
+
+// The accessibility layer's name for a window. MinGW's import library hands IID_IAccessible out as
+// code, not as data: the GUID is spelt out here.
+std::wstring accessible_name(HWND window) {
+    static const GUID kIAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+    IAccessible* object = nullptr;
+    VARIANT self = {};  // CHILDID_SELF
+    self.vt = VT_I4;
+    BSTR name = nullptr;
+    if (SUCCEEDED(AccessibleObjectFromWindow(window, OBJID_CLIENT, kIAccessible, reinterpret_cast<void**>(&object)))) {
+        object->get_accName(self, &name);
+        object->Release();
+    }
+    std::wstring text = name ? name : L"<no name>";
+    SysFreeString(name);
     return text;
 }
 
@@ -84,6 +103,15 @@ TEST(LauncherLayout, WindowControlsAndLoadedValues) {
     std::vector<int> expected_order;
     for (const ControlLayout& control : expected) expected_order.push_back(control.id);
     EXPECT_EQ(order, expected_order) << "the window's children, by identifier, in creation order";
+    // Each label lies just before the control that it names for the accessibility layer.
+    std::string labels;
+    for (int id : {kPlayer1Field, kPlayer2Field, kResolutionList, kMusicSlider, kSoundSlider})
+        labels += launcher.text(GetWindow(launcher.control(id), GW_HWNDPREV)) + ";";
+    EXPECT_EQ(labels, "Spieler 1;Spieler 2;Aufl\xF6sung;Musik;Sounds;")
+        << "the windows before fields, list and sliders";
+    // Wine's accessibility layer names only text fields so.
+    EXPECT_EQ(accessible_name(launcher.control(kPlayer1Field)), L"Spieler 1");
+    EXPECT_EQ(accessible_name(launcher.control(kPlayer2Field)), L"Spieler 2");
 
     for (const ControlLayout& want : expected) {
         SCOPED_TRACE("control " + std::to_string(want.id));
@@ -441,6 +469,51 @@ TEST(LauncherLeave, AltF4EndsWithoutSavingAfterSliderMovesAndTyping) {
     ASSERT_TRUE(press_alt_f4());
     EXPECT_EQ(launcher.wait_exit(), 0u);
     EXPECT_EQ(session.folder.options(), kBase);
+}
+
+// As in every Windows dialog: the first name takes typing at once, Enter presses "Speichern" or the
+// focused button, Escape "Abbrechen", but an opened list takes Escape for itself.
+TEST(LauncherKeys, TypingAtOnceEnterAndEscape) {
+    const std::string saved = options_file_bytes({.player1_name = "Carla"});
+    for (WORD leave : {WORD{VK_RETURN}, WORD{VK_ESCAPE}}) {
+        Session session({.options = kBase});
+        ASSERT_TRUE(session.ready());
+        Launcher& launcher = *session.launcher;
+        auto framed = [&](int id) {
+            return (GetWindowLongPtrA(launcher.control(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        };
+        EXPECT_TRUE(framed(kSaveButton)) << "the default button shows no default frame";
+        ASSERT_TRUE(launcher.to_foreground() && launcher.type("Carla"));
+        ASSERT_TRUE(launcher.wait_text(kPlayer1Field, "Carla")) << "typed at once after the start";
+        if (leave == VK_RETURN) {
+            ASSERT_TRUE(launcher.key(VK_RETURN));
+            EXPECT_TRUE(launcher.wait_saved(session.folder, kBase, saved));
+            auto dropped = [&] { return launcher.ask(launcher.control(kResolutionList), CB_GETDROPPEDSTATE) != 0; };
+            ASSERT_TRUE(launcher.click(kResolutionList) && launcher.wait_handled(dropped) && launcher.key(VK_ESCAPE));
+            EXPECT_TRUE(launcher.wait_handled([&] { return !dropped(); }));
+            ASSERT_TRUE(launcher.focus_by_tab(kCancelButton));
+            EXPECT_TRUE(launcher.wait_handled([&] { return framed(kCancelButton) && !framed(kSaveButton); }))
+                << "the focused button shows no default frame";
+        }
+        ASSERT_TRUE(launcher.key(leave));
+        EXPECT_EQ(launcher.wait_exit(), 0u);
+        EXPECT_EQ(session.folder.options(), leave == VK_RETURN ? saved : kBase);
+    }
+}
+
+// Another window active for a while, the launcher's focus is back where the player left it.
+TEST(LauncherKeys, TheFocusComesBackAfterASwitch) {
+    Session session({.options = kBase});
+    ASSERT_TRUE(session.ready());
+    Launcher& launcher = *session.launcher;
+    ASSERT_TRUE(launcher.to_foreground() && launcher.focus_by_tab(kMusicSlider));
+    HWND other = CreateWindowExA(0, "Edit", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
+                                 nullptr, nullptr);
+    const bool back = other && bring_to_foreground(other) && launcher.to_foreground();
+    DestroyWindow(other);
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(launcher.wait_focus(kMusicSlider));
+    EXPECT_EQ(launcher.cancel(), 0u);
 }
 
 TEST(LauncherLeave, AbbrechenEndsWithoutSavingAfterSliderMoves) {

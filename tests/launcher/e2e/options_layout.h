@@ -27,18 +27,18 @@ inline const std::vector<ControlLayout> kOptionsLayout = {
     {kPlayer1Caption, "Static", {20, 20, 70, 40}, "Spieler 1"},
     {kPlayer1Field, "Edit", {80, 20, 320, 40}, "Anna"},
     {kPlayer2Caption, "Static", {20, 50, 70, 70}, "Spieler 2"},
-    {kMusicCaption, "Static", {20, 110, 70, 130}, "Musik"},
-    {kSoundCaption, "Static", {20, 140, 70, 160}, "Sounds"},
     {kPlayer2Field, "Edit", {80, 50, 320, 70}, "Bob"},
+    {kResolutionCaption, "Static", {20, 80, 80, 100}, "Aufl\xF6sung"},
     {kResolutionList, "ComboBox", {80, 80, 270, 100}, "1920*1080"},
     {kLaunchButton, "Button", {220, 180, 355, 210}, "Zum Zindrop Launcher"},
-    {kResolutionCaption, "Static", {20, 80, 80, 100}, "Aufl\xF6sung"},
-    {kCreditLabel, "Static", {257, 227, 377, 247}, "Vellmark Software"},
+    {kMusicCaption, "Static", {20, 110, 70, 130}, "Musik"},
     {kMusicSlider, "msctls_trackbar32", {80, 110, 330, 140}, ""},
+    {kSoundCaption, "Static", {20, 140, 70, 160}, "Sounds"},
     {kSoundSlider, "msctls_trackbar32", {80, 140, 330, 170}, ""},
     {kSaveButton, "Button", {20, 180, 110, 210}, "Speichern"},
     {kCancelButton, "Button", {120, 180, 210, 210}, "Abbrechen"},
     {kNativeButton, "Button", {275, 80, 365, 102}, "Native Aufl\xF6sung"},
+    {kCreditLabel, "Static", {257, 227, 377, 247}, "Vellmark Software"},
 };
 
 // A control's rectangle in its window's client area.
