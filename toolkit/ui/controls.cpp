@@ -107,7 +107,12 @@ void control_rescale(HWND window, std::int32_t dpi, HFONT font) {
     const ControlPlacement at = control->placed;
     // A combo box sizes its fields by the font: the font first, then the place.
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    auto scaled = [&](std::int32_t pixels) { return static_cast<std::int32_t>(MulDiv(pixels, dpi, at.dpi)); };
+    // Through the 96-DPI pixels that the place was laid out in, which a scale of at least 96 keeps
+    // exactly: the control lands where that layout puts it at the new scale, not a rounding away.
+    auto scaled = [&](std::int32_t pixels) {
+        return static_cast<std::int32_t>(
+            MulDiv(MulDiv(pixels, USER_DEFAULT_SCREEN_DPI, at.dpi), dpi, USER_DEFAULT_SCREEN_DPI));
+    };
     if ((control = control_find(number)) == nullptr || control->window != window) return;
     if (control->kind->place)
         control->kind->place(control, scaled(at.x), scaled(at.y), scaled(at.width), scaled(at.height));
