@@ -85,6 +85,20 @@ TEST(LauncherDisplayScale, TheLayoutScaledWithEveryTextWholeOnTheScreen) {
         const std::string text = launcher.text(control);
         EXPECT_LE(text_width(text, font), inside.right) << printable(text) << " is cut off";
     }
+
+    // On a monitor of another scale each control stands exactly where the layout puts it there.
+    const int other = dpi == 144 ? 120 : 144;
+    ASSERT_TRUE(send_dpi_change(launcher, other, frame));
+    for (const ControlLayout& want : kOptionsLayout) {
+        const RECT got = client_rect_of(launcher.control(want.id), window), at96 = want.rect;
+        const LONG left = scaled(at96.left, other), top = scaled(at96.top, other);
+        // The closed list's height is the platform's field around the font.
+        const LONG bottom = want.id == kResolutionList ? got.bottom : top + scaled(at96.bottom - at96.top, other);
+        EXPECT_TRUE(got.left == left && got.top == top && got.right == left + scaled(at96.right - at96.left, other) &&
+                    got.bottom == bottom)
+            << "control " << want.id << " at (" << got.left << ", " << got.top << ")-(" << got.right << ", "
+            << got.bottom << ") at " << other << " DPI";
+    }
     EXPECT_EQ(launcher.cancel(), 0u);
 }
 

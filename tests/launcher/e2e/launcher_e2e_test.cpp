@@ -256,21 +256,6 @@ TEST(LauncherLayout, TheProgramFileCarriesIconOneTheManifestAndTheVersion) {
     EXPECT_EQ(fixed->dwProductVersionLS, patch << 16);
 }
 
-// What the system tells a window that has come onto a monitor of another scale. Wine does not carry
-// the suggested rectangle across processes: it is put into the launcher's memory first.
-bool send_dpi_change(const Launcher& launcher, int dpi, const RECT& suggested) {
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, launcher.process_id());
-    if (!process) return false;
-    void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    DWORD_PTR answer = 0;
-    const bool sent = remote && WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr) &&
-                      SendMessageTimeoutW(launcher.window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                                          reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 5000, &answer);
-    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
-    return sent;
-}
-
 // The height of the stock font's characters at a scale, from this process's own, made at `start_dpi`.
 LONG font_height_at(int dpi, int start_dpi) {
     LOGFONTW font = {};

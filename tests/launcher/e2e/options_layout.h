@@ -62,4 +62,19 @@ inline ::testing::AssertionResult placed_at(HWND control, HWND window, const Con
                                          << rect.right << ", " << rect.bottom << "), not at " << dpi << " DPI";
 }
 
+// What the system tells a window that has come onto a monitor of another scale. Wine does not carry
+// the suggested rectangle across processes: it is put into the launcher's memory first.
+inline bool send_dpi_change(const Launcher& launcher, int dpi, const RECT& suggested) {
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, launcher.process_id());
+    if (!process) return false;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    DWORD_PTR answer = 0;
+    const bool sent = remote && WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr) &&
+                      SendMessageTimeoutW(launcher.window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                          reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 5000, &answer);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return sent;
+}
+
 }  // namespace launcher_e2e
